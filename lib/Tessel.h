@@ -1,0 +1,12 @@
+// The core molecular library, in one include.
+#ifndef TESSEL_TESSEL_H
+#define TESSEL_TESSEL_H
+
+#include "Binstream.h"
+#include "Exception.h"
+#include "Messagestream.h"
+#include "Numerics.h"
+#include "TextUtil.h"
+#include "zfstream.h"
+
+#endif
