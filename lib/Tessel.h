@@ -6,6 +6,8 @@
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "ResId.h"
+#include "ResIdSet.h"
 #include "TextUtil.h"
 #include "zfstream.h"
 
