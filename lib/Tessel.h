@@ -6,7 +6,9 @@
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "Point3D.h"
 #include "TextUtil.h"
+#include "Transfo.h"
 #include "zfstream.h"
 
 #endif
