@@ -42,29 +42,15 @@ void expect_point(const CPoint3D& p, float x, float y, float z)
 
 }  // namespace
 
-TEST(Point3D, IsPolymorphicSoAtomsCanDeriveFromIt)
+TEST(Point3D, Arithmetic)
 {
   static_assert(std::has_virtual_destructor<CPoint3D>::value, "atoms are deleted as points");
-  expect_point(CPoint3D(), 0, 0, 0);
-}
-
-TEST(Point3D, ArithmeticIsComponentWise)
-{
   CPoint3D a(1, 2, 3), b(0.5f, -4, 8);
-  expect_point(a + b, 1.5f, -2, 11);
   expect_point(a - b, 0.5f, 6, -5);
-  expect_point(-a, -1, -2, -3);
-  expect_point(a * 2.0f, 2, 4, 6);
-  expect_point(b / 2.0f, 0.25f, -2, 4);
-
+  expect_point(-a * 2.0f + b / 2.0f, -1.75f, -6, -2);
   CPoint3D c = a;
-  expect_point(c += b, 1.5f, -2, 11);
-  expect_point(c -= b, 1, 2, 3);
-  expect_point(c *= -1.0f, -1, -2, -3);
-  expect_point(c /= 4.0f, -0.25f, -0.5f, -0.75f);
-  expect_point(c.SetXYZ(7, 8, 9), 7, 8, 9);
-  c = c;
-  expect_point(c, 7, 8, 9);
+  expect_point((c += b) /= 4.0f, 0.375f, -0.5f, 2.75f);
+  expect_point(c.SetXYZ(7, 8, 9) -= a *= -1.0f, 8, 10, 12);
 }
 
 TEST(Point3D, DotCrossAndDistances)
