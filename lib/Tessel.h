@@ -4,11 +4,15 @@
 
 #include "Binstream.h"
 #include "Exception.h"
+#include "Jacobi.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "Point3D.h"
 #include "ResId.h"
 #include "ResIdSet.h"
+#include "Rmsd.h"
 #include "TextUtil.h"
+#include "Transfo.h"
 #include "zfstream.h"
 
 #endif

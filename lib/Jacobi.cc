@@ -1,0 +1,97 @@
+#include "Jacobi.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+const int kMaxSweeps = 50;
+// Orders up to this keep their work vectors on the stack: the superposition
+// calls this from every worker thread with n = 3 and must not allocate.
+const int kStackOrder = 8;
+
+double off_diagonal_sum(const double* a, int n)
+{
+  double sm = 0.0;
+  for (int p = 0; p < n - 1; ++p)
+    for (int q = p + 1; q < n; ++q) sm += std::fabs(a[p * n + q]);
+  return sm;
+}
+
+// Zeroes a[p][q] by one rotation of the (p, q) plane, updating the rest of
+// the upper triangle, the eigenvalue estimates and the eigenvectors.
+void rotate_plane(double* a, int n, int p, int q, double g, double* d, double* z, double* v)
+{
+  double apq = a[p * n + q];
+  double h = d[q] - d[p];
+  double t;
+  if (std::fabs(h) + g == std::fabs(h)) {
+    t = apq / h;
+  } else {
+    double theta = 0.5 * h / apq;
+    t = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
+    if (theta < 0.0) t = -t;
+  }
+  double c = 1.0 / std::sqrt(1 + t * t);
+  double s = t * c;
+  double tau = s / (1.0 + c);
+  h = t * apq;
+  z[p] -= h;
+  z[q] += h;
+  d[p] -= h;
+  d[q] += h;
+  a[p * n + q] = 0.0;
+  for (int j = 0; j < p; ++j) jacobi_rotate(a, j, p, j, q, n, s, tau);
+  for (int j = p + 1; j < q; ++j) jacobi_rotate(a, p, j, j, q, n, s, tau);
+  for (int j = q + 1; j < n; ++j) jacobi_rotate(a, p, j, q, j, n, s, tau);
+  for (int j = 0; j < n; ++j) jacobi_rotate(v, j, p, j, q, n, s, tau);
+}
+
+}  // namespace
+
+void jacobi(double* a, int n, double* d, double* v, int* nrot)
+{
+  *nrot = 0;
+  if (n <= 0) return;
+
+  double stack_work[2 * kStackOrder];
+  std::vector<double> heap_work;
+  double* b = stack_work;
+  if (n > kStackOrder) {
+    heap_work.resize(2 * static_cast<unsigned>(n));
+    b = heap_work.data();
+  }
+  double* z = b + n;
+
+  for (int p = 0; p < n; ++p) {
+    for (int q = 0; q < n; ++q) v[p * n + q] = p == q ? 1.0 : 0.0;
+    b[p] = d[p] = a[p * n + p];
+    z[p] = 0.0;
+  }
+
+  for (int sweep = 1; sweep <= kMaxSweeps; ++sweep) {
+    double sm = off_diagonal_sum(a, n);
+    if (sm == 0.0) return;
+    double tresh = sweep < 4 ? 0.2 * sm / (n * n) : 0.0;
+    for (int p = 0; p < n - 1; ++p) {
+      for (int q = p + 1; q < n; ++q) {
+        double g = 100.0 * std::fabs(a[p * n + q]);
+        // Late in the run an element too small to move either diagonal
+        // entry is simply dropped.
+        if (sweep > 4 && std::fabs(d[p]) + g == std::fabs(d[p]) &&
+            std::fabs(d[q]) + g == std::fabs(d[q])) {
+          a[p * n + q] = 0.0;
+        } else if (std::fabs(a[p * n + q]) > tresh) {
+          rotate_plane(a, n, p, q, g, d, z, v);
+          ++*nrot;
+        }
+      }
+    }
+    // Fold the accumulated updates back in, limiting rounding drift.
+    for (int p = 0; p < n; ++p) {
+      b[p] += z[p];
+      d[p] = b[p];
+      z[p] = 0.0;
+    }
+  }
+}

@@ -1,0 +1,104 @@
+// Least-squares superposition of two paired point series (Kabsch) and the
+// root-mean-square deviation, with and without superposition.
+//
+// A series is any iterator range whose elements reach a CPoint3D (or a
+// class derived from it, such as an atom) through zero or more
+// dereferences: arrays and vectors of points, vectors of pointers to
+// points, vectors of iterators over a residue's atoms. The k-th point of one
+// series is paired with the k-th of the other.
+#ifndef TESSEL_RMSD_H
+#define TESSEL_RMSD_H
+
+#include <cmath>
+#include <cstddef>
+#include <type_traits>
+#include <vector>
+
+#include "Point3D.h"
+#include "Transfo.h"
+
+namespace rmsd_detail {
+
+// The point behind a series element, reached by dereferencing until a
+// CPoint3D (or subclass) object appears. It must be an object that outlives
+// the call, never a temporary or a converted copy.
+template <typename T>
+inline const CPoint3D& point_of(T&& element)
+{
+  using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
+  if constexpr (std::is_base_of_v<CPoint3D, Plain>) {
+    static_assert(std::is_lvalue_reference_v<T>, "a series must hand out its points by reference");
+    return element;
+  } else {
+    return point_of(*element);
+  }
+}
+
+[[noreturn]] void length_mismatch(std::size_t first, std::size_t second);
+
+inline float root(double v) { return static_cast<float>(std::sqrt(v)); }
+
+}  // namespace rmsd_detail
+
+// The second half of the superposition, from the centroids c1 and c2, the
+// correlation matrix R (row-major, rows the coordinates of the second
+// series), E0 and the pair count n. Returns the RMSD and, when t is not
+// null, stores in *t the transformation taking the first series onto the
+// second. Called by rmsd_with_align only.
+float __rmsd_with_align_aux(const CPoint3D& c1, const CPoint3D& c2, const double* R,
+                            double E0, int n, CTransfo* t);
+
+// RMSD of the two series after their least-squares superposition. When t
+// is not null, *t := the proper rigid motion that carries the first series
+// onto the second; nothing is moved. The walk stops at the end of the
+// shorter range. Identical, coincident and collinear series give a finite
+// RMSD and a rotation; an empty range gives not-a-number.
+template <typename It1, typename It2>
+float rmsd_with_align(It1 first1, It1 last1, It2 first2, It2 last2, CTransfo* t)
+{
+  using rmsd_detail::point_of;
+
+  CPoint3D c1, c2;
+  int n = 0;
+  {
+    It1 i = first1;
+    It2 j = first2;
+    for (; i != last1 && j != last2; ++i, ++j, ++n) {
+      c1 += point_of(*i);
+      c2 += point_of(*j);
+    }
+  }
+  c1 /= static_cast<float>(n);
+  c2 /= static_cast<float>(n);
+
+  // Correlation and E0 in one walk: each sum still takes its terms in pair
+  // order, so the result is that of two walks. Products in single
+  // precision, sums in double.
+  double R[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+  double squares = 0;
+  for (; first1 != last1 && first2 != last2; ++first1, ++first2) {
+    const CPoint3D& x = point_of(*first1);
+    const CPoint3D& y = point_of(*first2);
+    const float dx[3] = {x.x - c1.x, x.y - c1.y, x.z - c1.z};
+    const float dy[3] = {y.x - c2.x, y.y - c2.y, y.z - c2.z};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) R[3 * r + c] += static_cast<double>(dy[r] * dx[c]);
+    for (int k = 0; k < 3; ++k)
+      squares += static_cast<double>(dx[k] * dx[k]) + static_cast<double>(dy[k] * dy[k]);
+  }
+  return __rmsd_with_align_aux(c1, c2, R, 0.5 * squares, n, t);
+}
+
+// RMSD of the two series as they stand. Lists of different lengths are an
+// internal error; empty lists give not-a-number.
+template <typename T, typename U>
+float rmsd(const std::vector<T>& a, const std::vector<U>& b)
+{
+  using rmsd_detail::point_of;
+  if (a.size() != b.size()) rmsd_detail::length_mismatch(a.size(), b.size());
+  float sum = 0;
+  for (std::size_t k = 0; k < a.size(); ++k) sum += point_of(a[k]) || point_of(b[k]);
+  return rmsd_detail::root(static_cast<double>(sum / static_cast<float>(a.size())));
+}
+
+#endif
