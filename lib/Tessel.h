@@ -2,10 +2,17 @@
 #ifndef TESSEL_TESSEL_H
 #define TESSEL_TESSEL_H
 
+#include "AbstractResidue.h"
+#include "AtomType.h"
+#include "AtomTypes.h"
+#include "AtomicBond.h"
 #include "Binstream.h"
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "ResidueAtomSets.h"
+#include "ResidueType.h"
+#include "TesselInit.h"
 #include "TextUtil.h"
 #include "zfstream.h"
 
