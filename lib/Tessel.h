@@ -10,10 +10,12 @@
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "Point3D.h"
 #include "ResidueAtomSets.h"
 #include "ResidueType.h"
 #include "TesselInit.h"
 #include "TextUtil.h"
+#include "Transfo.h"
 #include "zfstream.h"
 
 #endif
