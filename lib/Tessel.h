@@ -3,6 +3,8 @@
 #define TESSEL_TESSEL_H
 
 #include "AbstractResidue.h"
+#include "Atom.h"
+#include "AtomSet.h"
 #include "AtomType.h"
 #include "AtomTypes.h"
 #include "AtomicBond.h"
