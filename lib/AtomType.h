@@ -159,6 +159,9 @@ private:
   char key[kNameLength + 1];
   char field[kNameLength + 1];
   unsigned ordinal;
+  // The registered type made before this one. The registry is destroyed at
+  // exit but its types live on; the chain keeps them reachable.
+  const at_Misc* previous;
 };
 
 // The misc atom types by key; the keys point into the types' own names.

@@ -107,6 +107,9 @@ public:
 
 private:
   char name[kNameLength + 1];
+  // The registered type made before this one. The registry is destroyed at
+  // exit but its types live on; the chain keeps them reachable.
+  const rt_Misc* previous;
 };
 
 // The misc residue types by name; the keys point into the types' own names.
