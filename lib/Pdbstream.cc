@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cxxabi.h>
 #include <unistd.h>
 
 #include "AtomSet.h"
@@ -42,14 +43,14 @@ void iPdbstream::open()
   length = 0;
 }
 
-iPdbstream& iPdbstream::getline(char* buffer, unsigned n)
+unsigned iPdbstream::readLine(char* buffer, unsigned n)
 {
   unsigned stored = 0;
   std::streambuf* sb = rdbuf();
   if (sb == nullptr || fail() || eof()) {
     if (n > 0) buffer[0] = '\0';
     setstate(std::ios::failbit);
-    return *this;
+    return 0;
   }
   typedef std::char_traits<char> traits;
   bool ended = false;
@@ -64,13 +65,21 @@ iPdbstream& iPdbstream::getline(char* buffer, unsigned n)
       // Past the buffer the line is consumed but not kept.
       if (stored + 1 < n) buffer[stored++] = traits::to_char_type(c);
     }
+  } catch (abi::__forced_unwind&) {
+    throw;
   } catch (...) {
-    if (n > 0) buffer[stored < n ? stored : n - 1] = '\0';
+    if (n > 0) buffer[stored] = '\0';
     setstate(std::ios::badbit);
-    return *this;
+    return stored;
   }
   if (n > 0) buffer[stored] = '\0';
   if (!ended && stored == 0) setstate(std::ios::eofbit | std::ios::failbit);
+  return stored;
+}
+
+iPdbstream& iPdbstream::getline(char* buffer, unsigned n)
+{
+  readLine(buffer, n);
   return *this;
 }
 
@@ -78,8 +87,7 @@ unsigned iPdbstream::getline()
 {
   ter = endmdl = false;
   unsigned previous = length;
-  getline(line, kLineSize);
-  length = static_cast<unsigned>(std::strlen(line));
+  length = readLine(line, kLineSize);
   // Nothing of a longer previous line may show through a short one.
   if (previous > length) std::memset(line + length, 0, previous - length);
   if (length >= 6) {

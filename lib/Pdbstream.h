@@ -89,6 +89,8 @@ public:
   static t_Atom* GetAtomType(char* name, t_Residue* type);
 
 private:
+  // getline into a buffer, giving the number of characters kept.
+  unsigned readLine(char* buffer, unsigned n);
   // The text of columns [first, last] (1-based), blank-padded past the
   // end of the line, without a NUL.
   void copyColumns(unsigned first, unsigned last, char* out) const;
