@@ -2,6 +2,9 @@
 // records into typed atoms and keeps what the residue and model readers
 // need to cut the atoms into residues and models; oPdbstream writes the
 // records column by column. The file variants are in fPdbstream.h.
+//
+// The end of input and every failure of the input leave fail() set, so
+// the residue, model and molecule readers all stop on !stream.
 #ifndef TESSEL_PDBSTREAM_H
 #define TESSEL_PDBSTREAM_H
 

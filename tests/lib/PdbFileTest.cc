@@ -152,13 +152,19 @@ TEST_F(PdbFile, TruncatedOrCorruptGzipFails)
   }
 }
 
-TEST_F(PdbFile, MissingFileReadsAsEndOfInput)
+TEST_F(PdbFile, UnreadableFileReadsAsEndOfInput)
 {
   TempDir dir;
   izfPdbstream in(dir.file("absent.pdb").c_str(), std::ios::in);
   EXPECT_TRUE(in.bad());
   CAtom a;
   in >> a;
+  EXPECT_EQ(a.getType(), nullptr);
+
+  // A folder opens, then fails at the first read.
+  izfPdbstream folder(dir.path().c_str(), std::ios::in);
+  folder >> a;
+  EXPECT_TRUE(folder.bad());
   EXPECT_EQ(a.getType(), nullptr);
 
   // Reopening on a real file starts afresh.
