@@ -13,6 +13,7 @@
 #include "Jacobi.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "Pdbstream.h"
 #include "Point3D.h"
 #include "ResId.h"
 #include "ResIdSet.h"
@@ -22,6 +23,7 @@
 #include "TesselInit.h"
 #include "TextUtil.h"
 #include "Transfo.h"
+#include "fPdbstream.h"
 #include "zfstream.h"
 
 #endif
