@@ -247,17 +247,22 @@ struct ChargeGroup
 };
 
 template <std::size_t N>
-constexpr ChargeGroup group(Family family, ResidueTest test, const AtomCharge (&atoms)[N],
-                            t_Atom* const* terminal = nullptr)
+constexpr ChargeGroup group(Family family, ResidueTest test, const AtomCharge (&atoms)[N])
 {
-  return ChargeGroup{family, test, terminal, atoms, N};
+  return ChargeGroup{family, test, nullptr, atoms, N};
+}
+
+template <std::size_t N>
+constexpr ChargeGroup terminalGroup(ResidueTest test, t_Atom* const* hydrogen, const AtomCharge (&atoms)[N])
+{
+  return ChargeGroup{Family::Terminal, test, hydrogen, atoms, N};
 }
 
 constexpr ChargeGroup kGroups[] = {
-  group(Family::Terminal, &R::is_DNA, kDNA3Terminal, &a_H3T),
-  group(Family::Terminal, &R::is_DNA, kDNA5Terminal, &a_H5T),
-  group(Family::Terminal, &R::is_RNA, kRNA3Terminal, &a_H3T),
-  group(Family::Terminal, &R::is_RNA, kRNA5Terminal, &a_H5T),
+  terminalGroup(&R::is_DNA, &a_H3T, kDNA3Terminal),
+  terminalGroup(&R::is_DNA, &a_H5T, kDNA5Terminal),
+  terminalGroup(&R::is_RNA, &a_H3T, kRNA3Terminal),
+  terminalGroup(&R::is_RNA, &a_H5T, kRNA5Terminal),
   group(Family::Chain, &R::is_DNA, kDNABackbone),
   group(Family::Chain, &R::is_RNA, kRNABackbone),
   group(Family::BaseClass, &R::is_T, kTBase),
@@ -392,10 +397,8 @@ constexpr bool atMostOneChargeHolds()
       if (family != first && !terminalThenChain) return false;
     }
   }
-  for (const ChargeGroup& g : kGroups) {
+  for (const ChargeGroup& g : kGroups)
     if ((g.family == Family::AnyResidue) != (g.test == nullptr)) return false;
-    if ((g.family == Family::Terminal) != (g.terminal != nullptr)) return false;
-  }
   return true;
 }
 static_assert(atMostOneChargeHolds());
