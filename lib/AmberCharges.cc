@@ -211,9 +211,20 @@ constexpr AtomCharge kVAL[] = {
   Q(CG1, -0.3192f), Q(1HG1, 0.0791f), Q(2HG1, 0.0791f), Q(3HG1, 0.0791f), Q(CG2, -0.3192f),
   Q(1HG2, 0.0791f), Q(2HG2, 0.0791f), Q(3HG2, 0.0791f), Q(C, 0.5973f), Q(O, -0.5679f)
 };
-// Charges that do not depend on the residue: the 2' hydrogens of a
-// deoxyribose and of a ribose, and the thymine methyl group's carbon and
-// the hydrogen named H7.
+
+// The atoms of each template that have a type of their own.
+static_assert(std::size(kDNABackbone) == 20 && std::size(kRNABackbone) == 21);
+static_assert(std::size(kdA) == 16 && std::size(kdC) == 14 && std::size(kdG) == 17 && std::size(kdT) == 14);
+static_assert(std::size(krA) == 16 && std::size(krC) == 14 && std::size(krG) == 17 && std::size(krU) == 12);
+static_assert(std::size(kALA) == 10 && std::size(kARG) == 22 && std::size(kASN) == 14 && std::size(kASP) == 12);
+static_assert(std::size(kCYS) == 11 && std::size(kGLN) == 16 && std::size(kGLU) == 14 && std::size(kGLY) == 7);
+static_assert(std::size(kHIS) == 17 && std::size(kILE) == 19 && std::size(kLEU) == 19 && std::size(kLYS) == 20);
+static_assert(std::size(kMET) == 16 && std::size(kPHE) == 20 && std::size(kPRO) == 12 && std::size(kSER) == 11);
+static_assert(std::size(kTHR) == 14 && std::size(kTRP) == 24 && std::size(kTYR) == 21 && std::size(kVAL) == 16);
+
+// Charges that do not depend on the residue: H2'2, the second 2' hydrogen
+// of a deoxyribose; HO'2, the 2' hydroxyl hydrogen of a ribose; the methyl
+// carbon of thymine; and H7.
 constexpr AtomCharge kAnyResidue[] = {
   Q(2H2p, 0.0718f), Q(HO2p, 0.4186f), Q(C5M, -0.2269f), Q(H7, 0.0770f)
 };
@@ -253,7 +264,8 @@ constexpr ChargeGroup group(Family family, ResidueTest test, const AtomCharge (&
 }
 
 template <std::size_t N>
-constexpr ChargeGroup terminalGroup(ResidueTest test, t_Atom* const* hydrogen, const AtomCharge (&atoms)[N])
+constexpr ChargeGroup terminalGroup(ResidueTest test, t_Atom* const* hydrogen,
+                                    const AtomCharge (&atoms)[N])
 {
   return ChargeGroup{Family::Terminal, test, hydrogen, atoms, N};
 }

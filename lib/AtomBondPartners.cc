@@ -120,6 +120,8 @@ constexpr Bond kBonds[] = {
 #undef BOND
 #undef BOND_IF
 
+static_assert(std::size(kBonds) == 178);
+
 constexpr std::size_t kindIndex(AtomKind kind) { return static_cast<std::size_t>(kind) - kAtomCategoryCount; }
 
 // The own predicate of each concrete type, by kindIndex: the other type of a

@@ -131,7 +131,8 @@ std::vector<AminoAcid> amino_acids()
   const Atoms amide = {a_H1, a_H2};
   return {
     {"ALA", r_ALA, gALAOblAtomSet, gALAOptAtomSet, amide, {a_H}, 0},
-    {"ARG", r_ARG, gARGOblAtomSet, gARGOptAtomSet, plus(amide, {a_HB1, a_HG1, a_HD1}), {a_H, a_HB3, a_HG2, a_HD2}, 1},
+    {"ARG", r_ARG, gARGOblAtomSet, gARGOptAtomSet, plus(amide, {a_HB1, a_HG1, a_HD1}),
+     {a_H, a_HB3, a_HG2, a_HD2}, 1},
     {"ASN", r_ASN, gASNOblAtomSet, gASNOptAtomSet, plus(amide, {a_HB1}), {a_H, a_HB3}, 0},
     {"ASP", r_ASP, gASPOblAtomSet, gASPOptAtomSet, plus(amide, {a_HB1}), {a_H, a_HB3}, -1},
     {"CYS", r_CYS, gCYSOblAtomSet, gCYSOptAtomSet, plus(amide, {a_HB1}), {a_H, a_HB3}, 0},
@@ -241,7 +242,8 @@ TEST_F(Registry, EquivalentAtomsShareTheirCharge)
                         Pair{r_LEU, a_CD1, a_CD2}, Pair{r_LEU, a_1HD1, a_3HD2}, Pair{r_VAL, a_CG1, a_CG2},
                         Pair{r_VAL, a_1HG1, a_3HG2}, Pair{r_GLY, a_HA1, a_HA2}}) {
     Holding r(p.residue, {});
-    EXPECT_EQ(p.a->getAmberCharge(&r), p.b->getAmberCharge(&r)) << p.residue->getName() << " " << p.a->getName();
+    EXPECT_EQ(p.a->getAmberCharge(&r), p.b->getAmberCharge(&r))
+      << p.residue->getName() << " " << p.a->getName();
   }
 }
 

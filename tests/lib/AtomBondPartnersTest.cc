@@ -220,7 +220,8 @@ TEST_F(Registry, EveryBondWithALengthIsABond)
   for (const auto& [a, partners] : gAtomicBond)
     for (const auto& [b, length] : partners) {
       bool somewhere = false;
-      for (const t_Residue* r : {r_rA, r_rC, r_Phosphate}) somewhere = somewhere || (bonded(a, b, r) && bonded(b, a, r));
+      for (const t_Residue* r : {r_rA, r_rC, r_Phosphate})
+        somewhere = somewhere || (bonded(a, b, r) && bonded(b, a, r));
       EXPECT_TRUE(somewhere) << a->getName() << " " << b->getName() << " " << length;
     }
   EXPECT_TRUE(bonded(a_O5p, a_C5p, nullptr));
