@@ -114,6 +114,11 @@ t_Atom* atomTypeOfBinaryId(int id)
 
 oBinstream& operator<<(oBinstream& os, const t_Atom* type)
 {
+  // No binary form stands for a missing object: writing one fails the stream.
+  if (type == nullptr) {
+    os.setstate(std::ios::failbit);
+    return os;
+  }
   type->Binoutput(os);
   return os;
 }

@@ -190,7 +190,8 @@ t_Atom* atomTypeOfBinaryId(int id);
 
 // Binary form: the id; a misc type adds its key and its field. Reading an
 // id that no type has leaves the pointer null and fails the stream, so that
-// no null type is handed on as if it had been read.
+// no null type is handed on as if it had been read; writing a null type
+// fails the stream too.
 oBinstream& operator<<(oBinstream& os, const t_Atom* type);
 iBinstream& operator>>(iBinstream& is, t_Atom*& type);
 

@@ -107,6 +107,11 @@ t_Residue* residueTypeOfBinaryCode(int code)
 
 oBinstream& operator<<(oBinstream& os, const t_Residue* type)
 {
+  // No binary form stands for a missing object: writing one fails the stream.
+  if (type == nullptr) {
+    os.setstate(std::ios::failbit);
+    return os;
+  }
   type->Binoutput(os);
   return os;
 }

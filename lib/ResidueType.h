@@ -139,6 +139,7 @@ t_Residue* residueTypeOfBinaryCode(int code);
 
 // Binary form: the code; a misc type adds its name. An unknown code reads as
 // a null type and the stream is left as it is; the caller checks both.
+// Writing a null type fails the stream.
 oBinstream& operator<<(oBinstream& os, const t_Residue* type);
 iBinstream& operator>>(iBinstream& is, t_Residue*& type);
 

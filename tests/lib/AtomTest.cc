@@ -282,4 +282,9 @@ TEST_F(Registry, UnreadableAtomSetsFailTheStreamAndLeaveThePointer)
   bool ok = true;
   EXPECT_EQ(read_set(endless, &ok), nullptr);
   EXPECT_FALSE(ok);
+
+  std::stringbuf out_buf;
+  oBinstream out(&out_buf);
+  out << static_cast<const AtomSet*>(nullptr);
+  EXPECT_FALSE(out);
 }
