@@ -2,6 +2,12 @@
 #ifndef TESSEL_TESSEL_H
 #define TESSEL_TESSEL_H
 
+#include "AbstractResidue.h"
+#include "Atom.h"
+#include "AtomSet.h"
+#include "AtomType.h"
+#include "AtomTypes.h"
+#include "AtomicBond.h"
 #include "Binstream.h"
 #include "Exception.h"
 #include "Jacobi.h"
@@ -10,7 +16,10 @@
 #include "Point3D.h"
 #include "ResId.h"
 #include "ResIdSet.h"
+#include "ResidueAtomSets.h"
+#include "ResidueType.h"
 #include "Rmsd.h"
+#include "TesselInit.h"
 #include "TextUtil.h"
 #include "Transfo.h"
 #include "zfstream.h"

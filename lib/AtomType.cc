@@ -1,0 +1,142 @@
+#include "AtomType.h"
+
+#include <array>
+#include <atomic>
+#include <cctype>
+#include <ostream>
+
+#include "Binstream.h"
+
+namespace {
+
+constexpr int kMiscAtomId = 82;
+constexpr int kMaxAtomId = 171;
+
+// Misc types are numbered after every singleton, in their order of creation.
+std::atomic<unsigned> gNextMiscOrdinal{kAtomTypeCount};
+
+typedef std::array<t_Atom* const*, kMaxAtomId + 1> AtomIdTable;
+
+constexpr AtomIdTable makeAtomIdTable()
+{
+  AtomIdTable slots{};
+#define TESSEL_ATOM_CATEGORY(S, NAME, PDB, AMBER, ID, ...) slots[ID] = &a_##S;
+#include "AtomCategories.def"
+#define TESSEL_ATOM_TYPE(S, NAME, PDB, AMBER, ID, ...) slots[ID] = &a_##S;
+#include "AtomTypes.def"
+  return slots;
+}
+
+constexpr AtomIdTable kAtomIdSlots = makeAtomIdTable();
+
+// Each id names one type: counting the filled slots catches a repeated id.
+constexpr unsigned countAssignedIds()
+{
+  unsigned n = 0;
+  for (t_Atom* const* slot : kAtomIdSlots) n += slot != nullptr;
+  return n;
+}
+static_assert(countAssignedIds() == kAtomTypeCount, "two atom types share a binary id");
+static_assert(kAtomIdSlots[kMiscAtomId] == nullptr, "the misc id belongs to no singleton");
+
+// Copies at most the field width and terminates, whatever the source length.
+void copyName(char* dest, const char* src)
+{
+  std::size_t i = 0;
+  for (; i < at_Misc::kNameLength && src[i] != '\0'; ++i) dest[i] = src[i];
+  dest[i] = '\0';
+}
+
+}  // namespace
+
+#define TESSEL_ATOM_CATEGORY(S, NAME, PDB, AMBER, ID, ...) \
+  at_##S::~at_##S() = default;                             \
+  void at_##S::Binoutput(oBinstream& os) const { os << static_cast<int>(ID); }
+#include "AtomCategories.def"
+
+at_Misc::at_Misc(const char* key_name, const char* field_name)
+  : ordinal(gNextMiscOrdinal++)
+{
+  copyName(key, key_name);
+  copyName(field, field_name);
+  gMiscAtomString[key] = this;
+}
+
+at_Misc::at_Misc(const at_Misc& other) : t_Atom(other), ordinal(gNextMiscOrdinal++)
+{
+  copyName(key, other.key);
+  copyName(field, other.field);
+}
+
+at_Misc& at_Misc::operator=(const at_Misc& other)
+{
+  if (this != &other) {
+    copyName(key, other.key);
+    copyName(field, other.field);
+  }
+  return *this;
+}
+
+at_Misc::~at_Misc() = default;
+
+t_Atom* at_Misc::findOrCreate(const char* key_name, const char* field_name)
+{
+  char cut[kNameLength + 1];
+  copyName(cut, key_name);
+  MiscAtomRegistry::const_iterator found = gMiscAtomString.find(cut);
+  if (found != gMiscAtomString.end()) return found->second;
+  return new at_Misc(cut, field_name);
+}
+
+void at_Misc::Binoutput(oBinstream& os) const
+{
+  os << kMiscAtomId << static_cast<const char*>(key) << static_cast<const char*>(field);
+}
+
+char at_Misc::GetFirstAlpha() const
+{
+  for (const char* c = field; *c != '\0'; ++c)
+    if (std::isalpha(static_cast<unsigned char>(*c))) return *c;
+  return '\0';
+}
+
+t_Atom* atomTypeOfBinaryId(int id)
+{
+  if (id < 0 || id > kMaxAtomId) return nullptr;
+  t_Atom* const* slot = kAtomIdSlots[id];
+  return slot != nullptr ? *slot : nullptr;
+}
+
+oBinstream& operator<<(oBinstream& os, const t_Atom* type)
+{
+  type->Binoutput(os);
+  return os;
+}
+
+iBinstream& operator>>(iBinstream& is, t_Atom*& type)
+{
+  type = nullptr;
+  int id;
+  if (!(is >> id)) return is;
+  if (id == kMiscAtomId) {
+    // A stored name longer than the buffer fails the stream.
+    char key[256];
+    char field[256];
+    if (is.read_string(key, sizeof key) && is.read_string(field, sizeof field))
+      type = at_Misc::findOrCreate(key, field);
+    return is;
+  }
+  type = atomTypeOfBinaryId(id);
+  if (type == nullptr) is.setstate(std::ios::failbit);
+  return is;
+}
+
+std::ostream& operator<<(std::ostream& os, const t_Atom* type)
+{
+  return os << (type != nullptr ? type->getName() : "(null)");
+}
+
+std::ostream& operator<<(std::ostream& os, const t_Atom& type)
+{
+  return os << type.getName();
+}

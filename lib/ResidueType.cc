@@ -1,0 +1,129 @@
+#include "ResidueType.h"
+
+#include <array>
+#include <ostream>
+
+#include "Binstream.h"
+
+namespace {
+
+constexpr int kRootResidueCode = 1;
+constexpr int kMiscResidueCode = 22;
+constexpr int kMaxResidueCode = 42;
+
+typedef std::array<t_Residue* const*, kMaxResidueCode + 1> ResidueCodeTable;
+
+constexpr ResidueCodeTable makeResidueCodeTable()
+{
+  ResidueCodeTable slots{};
+#define TESSEL_RESIDUE_TYPE(S, NAME, PDB, LETTER, CODE, BASES) slots[CODE] = &r_##S;
+#define TESSEL_NUCLEOTIDE(S, NAME, CODE, ...) slots[CODE] = &r_##S;
+#define TESSEL_AMINO_ACID(S, LETTER, CODE) slots[CODE] = &r_##S;
+#include "ResidueTypes.def"
+  return slots;
+}
+
+constexpr ResidueCodeTable kResidueCodeSlots = makeResidueCodeTable();
+
+constexpr unsigned countAssignedCodes()
+{
+  unsigned n = 0;
+  for (t_Residue* const* slot : kResidueCodeSlots) n += slot != nullptr;
+  return n;
+}
+static_assert(countAssignedCodes() == kResidueTypeCount, "two residue types share a code");
+static_assert(kResidueCodeSlots[kRootResidueCode] == nullptr &&
+              kResidueCodeSlots[kMiscResidueCode] == nullptr,
+              "the root's and the misc code belong to no singleton");
+
+void copyName(char* dest, const char* src)
+{
+  std::size_t i = 0;
+  for (; i < rt_Misc::kNameLength && src[i] != '\0'; ++i) dest[i] = src[i];
+  dest[i] = '\0';
+}
+
+}  // namespace
+
+void t_Residue::Binoutput(oBinstream& os) const { os << kRootResidueCode; }
+
+#define TESSEL_RESIDUE_TYPE(S, NAME, PDB, LETTER, CODE, BASES) \
+  rt_##S::~rt_##S() = default;                                  \
+  void rt_##S::Binoutput(oBinstream& os) const { os << static_cast<int>(CODE); }
+#define TESSEL_NUCLEOTIDE(S, NAME, CODE, ...) \
+  rt_##S::~rt_##S() = default;                \
+  void rt_##S::Binoutput(oBinstream& os) const { os << static_cast<int>(CODE); }
+#define TESSEL_AMINO_ACID(S, LETTER, CODE) \
+  rt_##S::~rt_##S() = default;             \
+  void rt_##S::Binoutput(oBinstream& os) const { os << static_cast<int>(CODE); }
+#include "ResidueTypes.def"
+
+rt_Misc::rt_Misc(const char* residue_name)
+{
+  copyName(name, residue_name);
+  // An entry under an equal name now maps to this type; its key stays valid
+  // since misc types are never destroyed.
+  gMiscResidueString[name] = this;
+}
+
+rt_Misc::rt_Misc(const rt_Misc& other) : t_Residue(other) { copyName(name, other.name); }
+
+rt_Misc& rt_Misc::operator=(const rt_Misc& other)
+{
+  if (this != &other) copyName(name, other.name);
+  return *this;
+}
+
+rt_Misc::~rt_Misc() = default;
+
+t_Residue* rt_Misc::findOrCreate(const char* residue_name)
+{
+  char cut[kNameLength + 1];
+  copyName(cut, residue_name);
+  MiscResidueRegistry::const_iterator found = gMiscResidueString.find(cut);
+  if (found != gMiscResidueString.end()) return found->second;
+  return new rt_Misc(cut);
+}
+
+void rt_Misc::Binoutput(oBinstream& os) const
+{
+  os << kMiscResidueCode << static_cast<const char*>(name);
+}
+
+t_Residue* residueTypeOfBinaryCode(int code)
+{
+  if (code < 0 || code > kMaxResidueCode) return nullptr;
+  t_Residue* const* slot = kResidueCodeSlots[code];
+  return slot != nullptr ? *slot : nullptr;
+}
+
+oBinstream& operator<<(oBinstream& os, const t_Residue* type)
+{
+  type->Binoutput(os);
+  return os;
+}
+
+iBinstream& operator>>(iBinstream& is, t_Residue*& type)
+{
+  type = nullptr;
+  int code = 0;
+  is >> code;
+  if (code == kMiscResidueCode) {
+    // A stored name longer than the buffer fails the stream.
+    char text[256];
+    if (is.read_string(text, sizeof text)) type = rt_Misc::findOrCreate(text);
+    return is;
+  }
+  type = residueTypeOfBinaryCode(code);
+  return is;
+}
+
+std::ostream& operator<<(std::ostream& os, const t_Residue* type)
+{
+  return os << (type != nullptr ? type->getName() : "(null)");
+}
+
+std::ostream& operator<<(std::ostream& os, const t_Residue& type)
+{
+  return os << type.getName();
+}

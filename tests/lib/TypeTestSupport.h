@@ -1,0 +1,58 @@
+// Shared by the type-registry tests: the initialised registry, a residue
+// holding a chosen type and atom types, and binary round trips.
+#ifndef TOLVA_TYPE_TEST_SUPPORT_H
+#define TOLVA_TYPE_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "AbstractResidue.h"
+#include "Binstream.h"
+#include "TesselInit.h"
+
+namespace type_test {
+
+// Every test process starts with an empty registry; the fixture fills it.
+class Registry : public ::testing::Test
+{
+protected:
+  void SetUp() override { TesselInit(); }
+};
+
+// A residue of the given type holding one atom of each given type.
+class Residue : public AbstractResidue
+{
+public:
+  Residue(t_Residue* residue_type, std::initializer_list<const t_Atom*> atom_types)
+    : AbstractResidue(residue_type)
+  {
+    unsigned position = 0;
+    for (const t_Atom* t : atom_types) atomIndex[t] = position++;
+  }
+};
+
+// The bytes that `value` writes on a binary stream.
+template <typename T>
+std::string bytes_of(const T& value)
+{
+  std::stringbuf buf;
+  oBinstream out(&buf);
+  out << value;
+  return buf.str();
+}
+
+// Big-endian bytes of an int, as the binary streams write it.
+inline std::string int_bytes(int n)
+{
+  std::string s(4, '\0');
+  unsigned u = static_cast<unsigned>(n);
+  for (int i = 3; i >= 0; --i, u >>= 8) s[i] = static_cast<char>(u & 0xFF);
+  return s;
+}
+
+}  // namespace type_test
+
+#endif
