@@ -132,6 +132,11 @@ void atomset_and::BinOutput(oBinstream& os) const
 
 oBinstream& operator<<(oBinstream& os, const AtomSet* set)
 {
+  // No binary form stands for a missing object: writing one fails the stream.
+  if (set == nullptr) {
+    os.setstate(std::ios::failbit);
+    return os;
+  }
   set->BinOutput(os);
   return os;
 }

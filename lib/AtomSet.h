@@ -67,6 +67,7 @@ private:
   mutable std::string name;
 };
 
+// Writing a null set fails the stream.
 oBinstream& operator<<(oBinstream& os, const AtomSet* set);
 // Reads a set into a new heap object. An unknown tag, an operand that
 // cannot be read or conjunctions nested too deep for any real filter fail

@@ -14,30 +14,33 @@ constexpr int kMaxAtomId = 171;
 
 // Misc types are numbered after every singleton, in their order of creation.
 std::atomic<unsigned> gNextMiscOrdinal{kAtomTypeCount};
+const at_Misc* gLastMisc = nullptr;
 
-typedef std::array<t_Atom* const*, kMaxAtomId + 1> AtomIdTable;
+// Binary id -> ordinal, -1 for an id no singleton has.
+typedef std::array<short, kMaxAtomId + 1> AtomIdTable;
 
 constexpr AtomIdTable makeAtomIdTable()
 {
-  AtomIdTable slots{};
-#define TESSEL_ATOM_CATEGORY(S, NAME, PDB, AMBER, ID, ...) slots[ID] = &a_##S;
+  AtomIdTable ordinal{};
+  for (short& o : ordinal) o = -1;
+#define TESSEL_ATOM_CATEGORY(S, NAME, PDB, AMBER, ID, ...) ordinal[ID] = static_cast<short>(AtomKind::k##S);
 #include "AtomCategories.def"
-#define TESSEL_ATOM_TYPE(S, NAME, PDB, AMBER, ID, ...) slots[ID] = &a_##S;
+#define TESSEL_ATOM_TYPE(S, NAME, PDB, AMBER, ID, ...) ordinal[ID] = static_cast<short>(AtomKind::k##S);
 #include "AtomTypes.def"
-  return slots;
+  return ordinal;
 }
 
-constexpr AtomIdTable kAtomIdSlots = makeAtomIdTable();
+constexpr AtomIdTable kAtomIdOrdinals = makeAtomIdTable();
 
-// Each id names one type: counting the filled slots catches a repeated id.
+// Each id names one type: counting the filled entries catches a repeated id.
 constexpr unsigned countAssignedIds()
 {
   unsigned n = 0;
-  for (t_Atom* const* slot : kAtomIdSlots) n += slot != nullptr;
+  for (short o : kAtomIdOrdinals) n += o >= 0;
   return n;
 }
 static_assert(countAssignedIds() == kAtomTypeCount, "two atom types share a binary id");
-static_assert(kAtomIdSlots[kMiscAtomId] == nullptr, "the misc id belongs to no singleton");
+static_assert(kAtomIdOrdinals[kMiscAtomId] < 0, "the misc id belongs to no singleton");
 
 // Copies at most the field width and terminates, whatever the source length.
 void copyName(char* dest, const char* src)
@@ -55,14 +58,16 @@ void copyName(char* dest, const char* src)
 #include "AtomCategories.def"
 
 at_Misc::at_Misc(const char* key_name, const char* field_name)
-  : ordinal(gNextMiscOrdinal++)
+  : ordinal(gNextMiscOrdinal++), previous(gLastMisc)
 {
   copyName(key, key_name);
   copyName(field, field_name);
   gMiscAtomString[key] = this;
+  gLastMisc = this;
 }
 
-at_Misc::at_Misc(const at_Misc& other) : t_Atom(other), ordinal(gNextMiscOrdinal++)
+at_Misc::at_Misc(const at_Misc& other)
+  : t_Atom(other), ordinal(gNextMiscOrdinal++), previous(nullptr)
 {
   copyName(key, other.key);
   copyName(field, other.field);
@@ -103,12 +108,17 @@ char at_Misc::GetFirstAlpha() const
 t_Atom* atomTypeOfBinaryId(int id)
 {
   if (id < 0 || id > kMaxAtomId) return nullptr;
-  t_Atom* const* slot = kAtomIdSlots[id];
-  return slot != nullptr ? *slot : nullptr;
+  short ordinal = kAtomIdOrdinals[id];
+  return ordinal >= 0 ? *kAtomTypeSlots[ordinal] : nullptr;
 }
 
 oBinstream& operator<<(oBinstream& os, const t_Atom* type)
 {
+  // No binary form stands for a missing object: writing one fails the stream.
+  if (type == nullptr) {
+    os.setstate(std::ios::failbit);
+    return os;
+  }
   type->Binoutput(os);
   return os;
 }

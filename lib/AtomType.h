@@ -159,6 +159,9 @@ private:
   char key[kNameLength + 1];
   char field[kNameLength + 1];
   unsigned ordinal;
+  // The registered type made before this one. The registry is destroyed at
+  // exit but its types live on; the chain keeps them reachable.
+  const at_Misc* previous;
 };
 
 // The misc atom types by key; the keys point into the types' own names.
@@ -187,7 +190,8 @@ t_Atom* atomTypeOfBinaryId(int id);
 
 // Binary form: the id; a misc type adds its key and its field. Reading an
 // id that no type has leaves the pointer null and fails the stream, so that
-// no null type is handed on as if it had been read.
+// no null type is handed on as if it had been read; writing a null type
+// fails the stream too.
 oBinstream& operator<<(oBinstream& os, const t_Atom* type);
 iBinstream& operator>>(iBinstream& is, t_Atom*& type);
 

@@ -11,30 +11,34 @@ constexpr int kRootResidueCode = 1;
 constexpr int kMiscResidueCode = 22;
 constexpr int kMaxResidueCode = 42;
 
-typedef std::array<t_Residue* const*, kMaxResidueCode + 1> ResidueCodeTable;
+// Binary code -> place in kResidueTypeSlots, -1 for a code no singleton has.
+typedef std::array<signed char, kMaxResidueCode + 1> ResidueCodeTable;
 
 constexpr ResidueCodeTable makeResidueCodeTable()
 {
-  ResidueCodeTable slots{};
-#define TESSEL_RESIDUE_TYPE(S, NAME, PDB, LETTER, CODE, BASES) slots[CODE] = &r_##S;
-#define TESSEL_NUCLEOTIDE(S, NAME, CODE, ...) slots[CODE] = &r_##S;
-#define TESSEL_AMINO_ACID(S, LETTER, CODE) slots[CODE] = &r_##S;
+  ResidueCodeTable index{};
+  for (signed char& i : index) i = -1;
+  signed char next = 0;
+#define TESSEL_RESIDUE_TYPE(S, NAME, PDB, LETTER, CODE, BASES) index[CODE] = next++;
+#define TESSEL_NUCLEOTIDE(S, NAME, CODE, ...) index[CODE] = next++;
+#define TESSEL_AMINO_ACID(S, LETTER, CODE) index[CODE] = next++;
 #include "ResidueTypes.def"
-  return slots;
+  return index;
 }
 
-constexpr ResidueCodeTable kResidueCodeSlots = makeResidueCodeTable();
+constexpr ResidueCodeTable kResidueCodeIndex = makeResidueCodeTable();
 
 constexpr unsigned countAssignedCodes()
 {
   unsigned n = 0;
-  for (t_Residue* const* slot : kResidueCodeSlots) n += slot != nullptr;
+  for (signed char i : kResidueCodeIndex) n += i >= 0;
   return n;
 }
 static_assert(countAssignedCodes() == kResidueTypeCount, "two residue types share a code");
-static_assert(kResidueCodeSlots[kRootResidueCode] == nullptr &&
-              kResidueCodeSlots[kMiscResidueCode] == nullptr,
+static_assert(kResidueCodeIndex[kRootResidueCode] < 0 && kResidueCodeIndex[kMiscResidueCode] < 0,
               "the root's and the misc code belong to no singleton");
+
+const rt_Misc* gLastMisc = nullptr;
 
 void copyName(char* dest, const char* src)
 {
@@ -58,15 +62,19 @@ void t_Residue::Binoutput(oBinstream& os) const { os << kRootResidueCode; }
   void rt_##S::Binoutput(oBinstream& os) const { os << static_cast<int>(CODE); }
 #include "ResidueTypes.def"
 
-rt_Misc::rt_Misc(const char* residue_name)
+rt_Misc::rt_Misc(const char* residue_name) : previous(gLastMisc)
 {
   copyName(name, residue_name);
   // An entry under an equal name now maps to this type; its key stays valid
   // since misc types are never destroyed.
   gMiscResidueString[name] = this;
+  gLastMisc = this;
 }
 
-rt_Misc::rt_Misc(const rt_Misc& other) : t_Residue(other) { copyName(name, other.name); }
+rt_Misc::rt_Misc(const rt_Misc& other) : t_Residue(other), previous(nullptr)
+{
+  copyName(name, other.name);
+}
 
 rt_Misc& rt_Misc::operator=(const rt_Misc& other)
 {
@@ -93,12 +101,17 @@ void rt_Misc::Binoutput(oBinstream& os) const
 t_Residue* residueTypeOfBinaryCode(int code)
 {
   if (code < 0 || code > kMaxResidueCode) return nullptr;
-  t_Residue* const* slot = kResidueCodeSlots[code];
-  return slot != nullptr ? *slot : nullptr;
+  signed char index = kResidueCodeIndex[code];
+  return index >= 0 ? *kResidueTypeSlots[index] : nullptr;
 }
 
 oBinstream& operator<<(oBinstream& os, const t_Residue* type)
 {
+  // No binary form stands for a missing object: writing one fails the stream.
+  if (type == nullptr) {
+    os.setstate(std::ios::failbit);
+    return os;
+  }
   type->Binoutput(os);
   return os;
 }

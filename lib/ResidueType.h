@@ -107,6 +107,9 @@ public:
 
 private:
   char name[kNameLength + 1];
+  // The registered type made before this one. The registry is destroyed at
+  // exit but its types live on; the chain keeps them reachable.
+  const rt_Misc* previous;
 };
 
 // The misc residue types by name; the keys point into the types' own names.
@@ -136,6 +139,7 @@ t_Residue* residueTypeOfBinaryCode(int code);
 
 // Binary form: the code; a misc type adds its name. An unknown code reads as
 // a null type and the stream is left as it is; the caller checks both.
+// Writing a null type fails the stream.
 oBinstream& operator<<(oBinstream& os, const t_Residue* type);
 iBinstream& operator>>(iBinstream& is, t_Residue*& type);
 

@@ -540,6 +540,12 @@ TEST_F(Registry, UnknownBinaryIdsFailTheStream)
   EXPECT_EQ(read_type(std::string("\0\0", 2), &ok), nullptr);
   EXPECT_FALSE(ok);
   EXPECT_EQ(atomTypeOfBinaryId(82), nullptr);
+
+  std::stringbuf out_buf;
+  oBinstream out(&out_buf);
+  out << static_cast<const t_Atom*>(nullptr);
+  EXPECT_FALSE(out);
+  EXPECT_EQ(out_buf.str(), "");
 }
 
 TEST_F(Registry, RegistryOrderIsCreationOrderThenMiscTypes)

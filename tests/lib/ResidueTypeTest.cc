@@ -232,6 +232,12 @@ TEST_F(Registry, BinaryFormOfResidueTypes)
     EXPECT_EQ(t, r_rA);
   }
   EXPECT_EQ(bytes_of(static_cast<const t_Residue*>(r_dT)), int_bytes(21));
+
+  std::stringbuf out_buf;
+  oBinstream out(&out_buf);
+  out << static_cast<const t_Residue*>(nullptr);
+  EXPECT_FALSE(out);
+  EXPECT_EQ(out_buf.str(), "");
 }
 
 TEST_F(Registry, ResidueTypesPrintTheirNames)

@@ -144,6 +144,23 @@ TEST_F(Registry, AtomSetsHoldTheirListsWithoutOverlap)
   EXPECT_EQ(optional, 321u);
 }
 
+TEST_F(Registry, SomeSetsMemberByMember)
+{
+  EXPECT_EQ(gALAOblAtomSet, (AtomTypeSet{a_N, a_C, a_O, a_CA, a_CB}));
+  EXPECT_EQ(gALAOptAtomSet, (AtomTypeSet{a_H1, a_H2, a_HA, a_HB1, a_HB2, a_HB3}));
+  EXPECT_EQ(gGLYOblAtomSet, (AtomTypeSet{a_N, a_C, a_O, a_CA}));
+  EXPECT_EQ(gGLYOptAtomSet, (AtomTypeSet{a_H1, a_H2, a_HA1, a_HA2}));
+  EXPECT_EQ(gPROOptAtomSet, (AtomTypeSet{a_H, a_HA, a_HB1, a_HB2, a_HG1, a_HG2, a_HD1, a_HD2}));
+  EXPECT_EQ(gTRPOblAtomSet, (AtomTypeSet{a_N, a_C, a_O, a_CA, a_CB, a_CG, a_CD1, a_CD2, a_NE1, a_CE2, a_CE3,
+                                         a_CZ2, a_CZ3, a_CH2}));
+  EXPECT_EQ(gdTOptAtomSet, (AtomTypeSet{a_1LP2, a_2LP2, a_1LP4, a_2LP4, a_H3, a_H6, a_1H5M, a_2H5M, a_3H5M,
+                                        a_H1p, a_H2p, a_H3p, a_H4p, a_1H5p, a_2H5p, a_HO2p, a_HO3p, a_1H2p,
+                                        a_2H2p, a_H5p}));
+  EXPECT_EQ(grUOblAtomSet, (AtomTypeSet{a_C1p, a_C2, a_C2p, a_C3p, a_C4, a_C4p, a_C5, a_C5p, a_C6, a_N1, a_N3,
+                                        a_O1P, a_O2, a_O2p, a_O2P, a_O3p, a_O4, a_O4p, a_O5p, a_P, a_PSY,
+                                        a_PSZ}));
+}
+
 TEST_F(Registry, NucleotideSetsDifferWhereTheSugarAndBaseDo)
 {
   const NamedSets* nucleotides = kSets;
