@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "AtomType.h"
 #include "Exception.h"
 #include "Jacobi.h"
 
@@ -115,7 +116,46 @@ void principal_axes(const double* R, double* V, double* B)
       B[3 * i + j] = (R[3 * i] * V[j] + R[3 * i + 1] * V[3 + j]) + R[3 * i + 2] * V[6 + j];
 }
 
+template <typename Iterator>
+float residue_rmsd(Iterator a, const Iterator& end1, Iterator b, const Iterator& end2)
+{
+  float sum = 0;
+  int n = 0;
+  for (; a != end1 && b != end2; ++a, ++b, ++n) {
+    const t_Atom* ta = a->getType();
+    const t_Atom* tb = b->getType();
+    if (ta != tb) {
+      CFatalIntLibException e("Mismatch atom in rmsd computation ", __FILE__, __LINE__);
+      e << (ta != nullptr ? ta->getName() : "(null)") << " != "
+        << (tb != nullptr ? tb->getName() : "(null)") << ".";
+      throw e;
+    }
+    sum += *a || *b;
+  }
+  if (a != end1 || b != end2) {
+    CFatalIntLibException e("One residue is missing some atoms", __FILE__, __LINE__);
+    throw e;
+  }
+  return rmsd_detail::root(static_cast<double>(sum / static_cast<float>(n)));
+}
+
 }  // namespace
+
+float rmsd(const AbstractResidue::ResidueIterator& begin1,
+           const AbstractResidue::ResidueIterator& end1,
+           const AbstractResidue::ResidueIterator& begin2,
+           const AbstractResidue::ResidueIterator& end2)
+{
+  return residue_rmsd(begin1, end1, begin2, end2);
+}
+
+float rmsd(const AbstractResidue::ResidueConstIterator& begin1,
+           const AbstractResidue::ResidueConstIterator& end1,
+           const AbstractResidue::ResidueConstIterator& begin2,
+           const AbstractResidue::ResidueConstIterator& end2)
+{
+  return residue_rmsd(begin1, end1, begin2, end2);
+}
 
 void rmsd_detail::length_mismatch(std::size_t first, std::size_t second)
 {

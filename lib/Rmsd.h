@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "AbstractResidue.h"
 #include "Point3D.h"
 #include "Transfo.h"
 
@@ -100,5 +101,17 @@ float rmsd(const std::vector<T>& a, const std::vector<U>& b)
   for (std::size_t k = 0; k < a.size(); ++k) sum += point_of(a[k]) || point_of(b[k]);
   return rmsd_detail::root(static_cast<double>(sum / static_cast<float>(a.size())));
 }
+
+// RMSD of the atoms of two residues walked side by side, as they stand.
+// Two atoms of different types at one step, or one range ending before the
+// other, are internal errors; two empty ranges give not-a-number.
+float rmsd(const AbstractResidue::ResidueIterator& begin1,
+           const AbstractResidue::ResidueIterator& end1,
+           const AbstractResidue::ResidueIterator& begin2,
+           const AbstractResidue::ResidueIterator& end2);
+float rmsd(const AbstractResidue::ResidueConstIterator& begin1,
+           const AbstractResidue::ResidueConstIterator& end1,
+           const AbstractResidue::ResidueConstIterator& begin2,
+           const AbstractResidue::ResidueConstIterator& end2);
 
 #endif

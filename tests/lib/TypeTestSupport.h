@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "AbstractResidue.h"
+#include "Residue.h"
 #include "Binstream.h"
 #include "TesselInit.h"
 
@@ -22,15 +22,15 @@ protected:
   void SetUp() override { TesselInit(); }
 };
 
-// A residue of the given type holding one atom of each given type.
-class Residue : public AbstractResidue
+// A residue of the given type holding one atom of each given type, as it
+// stands: no frame, no pseudo-atoms, no refinement of the type.
+class Residue : public CResidue
 {
 public:
   Residue(t_Residue* residue_type, std::initializer_list<const t_Atom*> atom_types)
-    : AbstractResidue(residue_type)
   {
-    unsigned position = 0;
-    for (const t_Atom* t : atom_types) atomIndex[t] = position++;
+    setType(residue_type);
+    for (const t_Atom* t : atom_types) insert_local(CAtom(0, 0, 0, const_cast<t_Atom*>(t)));
   }
 };
 
