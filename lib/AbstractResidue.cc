@@ -230,18 +230,25 @@ void AbstractResidue::validate()
     progress("m");
     return;
   }
-  AtomTypeSet present;
-  for (ResidueConstIterator a = begin(); a != end(); ++a) present.insert(a->getType());
+  // Marks the atoms of the two sets by position; what is left unmarked
+  // does not belong to the type.
+  std::vector<bool> belongs(size(), false);
   for (t_Atom* required : *sets->obligatory) {
-    if (present.count(required) == 0) {
+    unsigned rank = rankOf(required);
+    if (rank == kNoRank) {
       demote();
       progress("i");
       return;
     }
+    belongs[atomIndex[rank].position] = true;
+  }
+  for (t_Atom* allowed : *sets->optional) {
+    unsigned rank = rankOf(allowed);
+    if (rank != kNoRank) belongs[atomIndex[rank].position] = true;
   }
   AtomTypeSet unknown;
-  for (t_Atom* t : present)
-    if (sets->obligatory->count(t) == 0 && sets->optional->count(t) == 0) unknown.insert(t);
+  for (unsigned p = 0; p < belongs.size(); ++p)
+    if (!belongs[p]) unknown.insert(getRefAtom(p).getType());
   if (!unknown.empty()) erase(unknown);
   progress(type->is_AminoAcid() ? "a" : "n");
 }

@@ -121,31 +121,25 @@ const CAtom* CResidue::res(const t_Atom* atom_type) const
   return position == kNoRank ? nullptr : &getAtom(position);
 }
 
-CAtom CResidue::placedCopy(const CAtom& local) const
-{
-  CAtom placed(local);
-  placed.Transform(transformation);
-  return placed;
-}
-
 void CResidue::store(const CAtom& local, const CAtom* placed)
 {
   unsigned position = positionOf(local.getType());
-  if (position != kNoRank) {
+  if (position == kNoRank) {
+    position = size();
+    refAtoms.push_back(local);
+    try {
+      if (!identity) placedAtoms.push_back(placed != nullptr ? *placed : local);
+      indexAtom(local.getType(), position);
+    } catch (...) {
+      refAtoms.pop_back();
+      if (placedAtoms.size() > refAtoms.size()) placedAtoms.pop_back();
+      throw;
+    }
+  } else {
     refAtoms[position] = local;
-    if (!identity) placedAtoms[position] = placed != nullptr ? *placed : placedCopy(local);
-    return;
+    if (!identity) placedAtoms[position] = placed != nullptr ? *placed : local;
   }
-  position = size();
-  refAtoms.push_back(local);
-  try {
-    if (!identity) placedAtoms.push_back(placed != nullptr ? *placed : placedCopy(local));
-    indexAtom(local.getType(), position);
-  } catch (...) {
-    refAtoms.pop_back();
-    if (placedAtoms.size() > refAtoms.size()) placedAtoms.pop_back();
-    throw;
-  }
+  if (!identity && placed == nullptr) placedAtoms[position].Transform(transformation);
 }
 
 void CResidue::insert_local(const CAtom& atom)
@@ -183,19 +177,26 @@ AbstractResidue::ResidueIterator CResidue::erase(const t_Atom* atom_type)
 
 void CResidue::erase(const AtomTypeSet& atom_types)
 {
-  if (atom_types.empty()) return;
+  std::vector<bool> doomed(refAtoms.size(), false);
+  bool any = false;
+  for (const t_Atom* t : atom_types) {
+    unsigned position = positionOf(t);
+    if (position == kNoRank) continue;
+    doomed[position] = true;
+    any = true;
+  }
+  if (!any) return;
   // Old position -> new one, kNoRank for the atoms removed.
   std::vector<unsigned> moved(refAtoms.size(), kNoRank);
   unsigned kept = 0;
   for (unsigned p = 0; p < refAtoms.size(); ++p) {
-    if (atom_types.count(refAtoms[p].getType()) != 0) continue;
+    if (doomed[p]) continue;
     if (kept != p) {
       refAtoms[kept] = refAtoms[p];
       if (!identity) placedAtoms[kept] = placedAtoms[p];
     }
     moved[p] = kept++;
   }
-  if (kept == refAtoms.size()) return;
   refAtoms.erase(refAtoms.begin() + kept, refAtoms.end());
   if (!identity) placedAtoms.erase(placedAtoms.begin() + kept, placedAtoms.end());
   AtomIndex::iterator out = atomIndex.begin();
@@ -259,10 +260,17 @@ void CResidue::place()
     std::vector<CAtom>().swap(placedAtoms);
     return;
   }
-  // Same size as before unless atoms changed: the storage is reused, and
-  // iterators, which hold no address, stay valid anyway.
-  placedAtoms = refAtoms;
-  for (CAtom& a : placedAtoms) a.Transform(transformation);
+  if (placedAtoms.size() != refAtoms.size()) {
+    placedAtoms = refAtoms;
+    for (CAtom& a : placedAtoms) a.Transform(transformation);
+    return;
+  }
+  // Already placed once: the placed atoms carry their types and flags, and
+  // only their coordinates follow the new transformation.
+  for (std::size_t k = 0; k < refAtoms.size(); ++k) {
+    const CAtom& r = refAtoms[k];
+    placedAtoms[k].SetXYZ(r.x, r.y, r.z).Transform(transformation);
+  }
 }
 
 void CResidue::dropDuplicates()

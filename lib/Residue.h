@@ -90,7 +90,6 @@ private:
   // Stores the atom in local coordinates, with `placed` as its placed form
   // (computed when null).
   void store(const CAtom& local, const CAtom* placed);
-  CAtom placedCopy(const CAtom& local) const;
   // Recomputes every placed atom from the transformation.
   void place();
   void setTransformation(const CTransfo& t);
