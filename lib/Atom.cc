@@ -4,6 +4,7 @@
 
 #include "AtomType.h"
 #include "Binstream.h"
+#include "Pdbstream.h"
 
 std::atomic<int> CAtom::count{0};
 
@@ -67,4 +68,22 @@ iBinstream& operator>>(iBinstream& is, CAtom& atom)
   is >> point >> type >> altLoc;
   if (is) atom.SetAll(point.x, point.y, point.z, type, altLoc);
   return is;
+}
+
+iPdbstream& operator>>(iPdbstream& is, CAtom& atom)
+{
+  for (;;) {
+    is.getline();
+    if (is.eof() || is.fail() || is.IsEND() || is.IsENDMDL() || is.IsTER()) return is;
+    if (is.IsAtomRecord()) {
+      is.getatom(atom);
+      return is;
+    }
+  }
+}
+
+oPdbstream& operator<<(oPdbstream& os, const CAtom& atom)
+{
+  if (atom.getType() != nullptr) os.putatom(atom);
+  return os;
 }

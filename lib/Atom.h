@@ -9,7 +9,9 @@
 #include "Point3D.h"
 
 class iBinstream;
+class iPdbstream;
 class oBinstream;
+class oPdbstream;
 class t_Atom;
 
 class CAtom : public CPoint3D
@@ -59,5 +61,13 @@ std::ostream& operator<<(std::ostream& os, const CAtom& atom);
 // stream and writes nothing. A failed read leaves the atom as it was.
 oBinstream& operator<<(oBinstream& os, const CAtom& atom);
 iBinstream& operator>>(iBinstream& is, CAtom& atom);
+
+// PDB form. Reading takes lines up to the next ATOM or HETATM record of at
+// least 54 characters and fills the atom from it; at the end of input, on a
+// failed stream, or when the line read is a TER, ENDMDL or END record (or
+// END was read before), the atom is left untouched. Writing goes through
+// oPdbstream::putatom; an untyped atom writes nothing.
+iPdbstream& operator>>(iPdbstream& is, CAtom& atom);
+oPdbstream& operator<<(oPdbstream& os, const CAtom& atom);
 
 #endif

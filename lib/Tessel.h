@@ -4,9 +4,9 @@
 
 #include "AbstractResidue.h"
 #include "Atom.h"
+#include "AtomPlacement.h"
 #include "AtomSet.h"
 #include "AtomType.h"
-#include "AtomPlacement.h"
 #include "AtomTypes.h"
 #include "AtomicBond.h"
 #include "Binstream.h"
@@ -14,6 +14,7 @@
 #include "Jacobi.h"
 #include "Messagestream.h"
 #include "Numerics.h"
+#include "Pdbstream.h"
 #include "Point3D.h"
 #include "ResId.h"
 #include "ResIdSet.h"
@@ -26,6 +27,7 @@
 #include "TesselInit.h"
 #include "TextUtil.h"
 #include "Transfo.h"
+#include "fPdbstream.h"
 #include "zfstream.h"
 
 #endif
