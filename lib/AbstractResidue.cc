@@ -6,6 +6,7 @@
 #include "AtomPlacement.h"
 #include "Exception.h"
 #include "Messagestream.h"
+#include "Pdbstream.h"
 #include "ResidueAtomSets.h"
 #include "ResidueType.h"
 
@@ -256,6 +257,13 @@ void AbstractResidue::validate()
 iBinstream& operator>>(iBinstream& is, AbstractResidue& residue) { return residue.read(is); }
 
 oBinstream& operator<<(oBinstream& os, const AbstractResidue& residue)
+{
+  return residue.write(os);
+}
+
+iPdbstream& operator>>(iPdbstream& is, AbstractResidue& residue) { return residue.read(is); }
+
+oPdbstream& operator<<(oPdbstream& os, const AbstractResidue& residue)
 {
   return residue.write(os);
 }

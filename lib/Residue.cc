@@ -7,6 +7,7 @@
 #include "Binstream.h"
 #include "Exception.h"
 #include "Messagestream.h"
+#include "Pdbstream.h"
 #include "ResidueType.h"
 
 namespace {
@@ -433,6 +434,68 @@ oBinstream& CResidue::write(oBinstream& os) const
   }
   os << id << static_cast<const t_Residue*>(type) << static_cast<int>(written.size());
   for (unsigned p : written) os << getAtom(p);
+  return os;
+}
+
+namespace {
+
+bool holdsType(const std::vector<CAtom>& atoms, const t_Atom* t)
+{
+  for (const CAtom& a : atoms)
+    if (a.getType() == t) return true;
+  return false;
+}
+
+}  // namespace
+
+iPdbstream& CResidue::read(iPdbstream& is)
+{
+  std::vector<CAtom> gathered;
+  if (const CAtom* kept = is.GetKeptAtom()) {
+    gathered.push_back(*kept);
+    is.DeleteAtom();
+  }
+  while (is && !is.IsEND()) {
+    CAtom atom;
+    is >> atom;
+    if (atom.getType() != nullptr && is.GetResType() != nullptr) {
+      if (is.GetNewResType() == nullptr) {
+        is.NewRes();
+      } else if (is.GetResType() != is.GetNewResType() || is.GetResId() != is.GetNewResId()) {
+        is.KeepAtom(atom);
+        break;
+      }
+      if (!holdsType(gathered, atom.getType())) {
+        gathered.push_back(atom);
+      } else if (atom.getAltLoc() == ' ') {
+        // Kept for init to report and drop as well.
+        gathered.push_back(atom);
+        if (!is.GetNewResType()->is_Misc())
+          gOut->setLevel(2) << "Duplicate atoms " << is.GetNewResId() << ":"
+                            << atom.getType()->getName() << " in residue type "
+                            << is.GetNewResType()->getName() << "." << std::endl;
+      }
+    }
+    if (is.IsENDMDL()) break;
+  }
+  if (gathered.empty()) return is;
+  std::vector<CAtom> atoms;
+  atoms.reserve(gathered.size());
+  for (const CAtom& a : gathered)
+    if (!a.getType()->is_Pseudo() && !a.getType()->is_LonePair()) atoms.push_back(a);
+  refAtoms.swap(atoms);
+  id = is.GetNewResId();
+  type = is.GetNewResType();
+  init();
+  is.NewRes();
+  return is;
+}
+
+oPdbstream& CResidue::write(oPdbstream& os) const
+{
+  os.SetResType(type);
+  os.SetResId(id);
+  for (const IndexEntry& e : atomIndex) os << getAtom(e.position);
   return os;
 }
 
