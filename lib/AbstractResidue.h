@@ -82,8 +82,10 @@ public:
   virtual ResidueIterator find(const t_Atom* atom_type);
   virtual ResidueConstIterator find(const t_Atom* atom_type) const;
 
-  // Atoms by position. "Current coordinates" are the reference atoms while
-  // the transformation is the identity, the placed atoms otherwise.
+  // Atoms by position (0 .. size()-1). "Current coordinates" are the
+  // reference atoms while the transformation is the identity, the placed
+  // atoms otherwise.
+  //
   // The placed atom. Writing to it moves the reference atom only while the
   // transformation is the identity; insert() moves an atom for good.
   virtual CAtom& getPlacedAtom(unsigned position) const = 0;

@@ -200,10 +200,10 @@ void CResidue::erase(const AtomTypeSet& atom_types)
   }
   refAtoms.erase(refAtoms.begin() + kept, refAtoms.end());
   if (!identity) placedAtoms.erase(placedAtoms.begin() + kept, placedAtoms.end());
-  AtomIndex::iterator out = atomIndex.begin();
+  AtomIndex::iterator next = atomIndex.begin();
   for (const IndexEntry& e : atomIndex)
-    if (moved[e.position] != kNoRank) *out++ = IndexEntry{e.ordinal, moved[e.position]};
-  atomIndex.erase(out, atomIndex.end());
+    if (moved[e.position] != kNoRank) *next++ = IndexEntry{e.ordinal, moved[e.position]};
+  atomIndex.erase(next, atomIndex.end());
 }
 
 void CResidue::AtomCopy(const AbstractResidue& other)
