@@ -6,6 +6,7 @@
 #include "AtomPlacement.h"
 #include "Exception.h"
 #include "Messagestream.h"
+#include "Pdbstream.h"
 #include "ResidueAtomSets.h"
 #include "ResidueType.h"
 
@@ -230,18 +231,25 @@ void AbstractResidue::validate()
     progress("m");
     return;
   }
-  AtomTypeSet present;
-  for (ResidueConstIterator a = begin(); a != end(); ++a) present.insert(a->getType());
+  // Marks the atoms of the two sets by position; what is left unmarked
+  // does not belong to the type.
+  std::vector<bool> belongs(size(), false);
   for (t_Atom* required : *sets->obligatory) {
-    if (present.count(required) == 0) {
+    unsigned rank = rankOf(required);
+    if (rank == kNoRank) {
       demote();
       progress("i");
       return;
     }
+    belongs[atomIndex[rank].position] = true;
+  }
+  for (t_Atom* allowed : *sets->optional) {
+    unsigned rank = rankOf(allowed);
+    if (rank != kNoRank) belongs[atomIndex[rank].position] = true;
   }
   AtomTypeSet unknown;
-  for (t_Atom* t : present)
-    if (sets->obligatory->count(t) == 0 && sets->optional->count(t) == 0) unknown.insert(t);
+  for (unsigned p = 0; p < belongs.size(); ++p)
+    if (!belongs[p]) unknown.insert(getRefAtom(p).getType());
   if (!unknown.empty()) erase(unknown);
   progress(type->is_AminoAcid() ? "a" : "n");
 }
@@ -249,6 +257,13 @@ void AbstractResidue::validate()
 iBinstream& operator>>(iBinstream& is, AbstractResidue& residue) { return residue.read(is); }
 
 oBinstream& operator<<(oBinstream& os, const AbstractResidue& residue)
+{
+  return residue.write(os);
+}
+
+iPdbstream& operator>>(iPdbstream& is, AbstractResidue& residue) { return residue.read(is); }
+
+oPdbstream& operator<<(oPdbstream& os, const AbstractResidue& residue)
 {
   return residue.write(os);
 }

@@ -26,7 +26,9 @@
 
 class AtomSet;
 class iBinstream;
+class iPdbstream;
 class oBinstream;
+class oPdbstream;
 class t_Residue;
 
 class AbstractResidue
@@ -80,8 +82,10 @@ public:
   virtual ResidueIterator find(const t_Atom* atom_type);
   virtual ResidueConstIterator find(const t_Atom* atom_type) const;
 
-  // Atoms by position. "Current coordinates" are the reference atoms while
-  // the transformation is the identity, the placed atoms otherwise.
+  // Atoms by position (0 .. size()-1). "Current coordinates" are the
+  // reference atoms while the transformation is the identity, the placed
+  // atoms otherwise.
+  //
   // The placed atom. Writing to it moves the reference atom only while the
   // transformation is the identity; insert() moves an atom for good.
   virtual CAtom& getPlacedAtom(unsigned position) const = 0;
@@ -117,6 +121,9 @@ public:
 
   virtual iBinstream& read(iBinstream& is) = 0;
   virtual oBinstream& write(oBinstream& os) const = 0;
+  // Reads the atom lines of one residue; writes its ATOM records.
+  virtual iPdbstream& read(iPdbstream& is) = 0;
+  virtual oPdbstream& write(oPdbstream& os) const = 0;
   // Text dump.
   virtual std::ostream& write(std::ostream& os) const = 0;
 
@@ -267,6 +274,8 @@ private:
 
 iBinstream& operator>>(iBinstream& is, AbstractResidue& residue);
 oBinstream& operator<<(oBinstream& os, const AbstractResidue& residue);
+iPdbstream& operator>>(iPdbstream& is, AbstractResidue& residue);
+oPdbstream& operator<<(oPdbstream& os, const AbstractResidue& residue);
 std::ostream& operator<<(std::ostream& os, const AbstractResidue& residue);
 
 #endif

@@ -253,24 +253,6 @@ constexpr int atomsUsed(Geometry g)
   }
 }
 
-template <std::size_t N>
-constexpr bool rowsWellFormed(const Rule (&table)[N])
-{
-  for (const Rule& r : table) {
-    if (r.atom == nullptr) return false;
-    for (int k = 0; k < 4; ++k)
-      if ((r.from[k] != nullptr) != (k < atomsUsed(r.geometry))) return false;
-  }
-  return true;
-}
-
-static_assert(rowsWellFormed(kAdenineHydrogens) && rowsWellFormed(kGuanineHydrogens) &&
-              rowsWellFormed(kCytosineHydrogens) && rowsWellFormed(kUracilHydrogens) &&
-              rowsWellFormed(kThymineHydrogens) && rowsWellFormed(kAdenineLonePairs) &&
-              rowsWellFormed(kGuanineLonePairs) && rowsWellFormed(kCytosineLonePairs) &&
-              rowsWellFormed(kUracilThymineLonePairs) && rowsWellFormed(kSugarHydrogens),
-              "each row names exactly the atoms its geometry is built from");
-
 }  // namespace
 
 const BaseRules* baseRulesFor(const t_Residue* type)

@@ -7,6 +7,7 @@
 #include "Binstream.h"
 #include "Exception.h"
 #include "Messagestream.h"
+#include "Pdbstream.h"
 #include "ResidueType.h"
 
 namespace {
@@ -121,31 +122,25 @@ const CAtom* CResidue::res(const t_Atom* atom_type) const
   return position == kNoRank ? nullptr : &getAtom(position);
 }
 
-CAtom CResidue::placedCopy(const CAtom& local) const
-{
-  CAtom placed(local);
-  placed.Transform(transformation);
-  return placed;
-}
-
 void CResidue::store(const CAtom& local, const CAtom* placed)
 {
   unsigned position = positionOf(local.getType());
-  if (position != kNoRank) {
+  if (position == kNoRank) {
+    position = size();
+    refAtoms.push_back(local);
+    try {
+      if (!identity) placedAtoms.push_back(placed != nullptr ? *placed : local);
+      indexAtom(local.getType(), position);
+    } catch (...) {
+      refAtoms.pop_back();
+      if (placedAtoms.size() > refAtoms.size()) placedAtoms.pop_back();
+      throw;
+    }
+  } else {
     refAtoms[position] = local;
-    if (!identity) placedAtoms[position] = placed != nullptr ? *placed : placedCopy(local);
-    return;
+    if (!identity) placedAtoms[position] = placed != nullptr ? *placed : local;
   }
-  position = size();
-  refAtoms.push_back(local);
-  try {
-    if (!identity) placedAtoms.push_back(placed != nullptr ? *placed : placedCopy(local));
-    indexAtom(local.getType(), position);
-  } catch (...) {
-    refAtoms.pop_back();
-    if (placedAtoms.size() > refAtoms.size()) placedAtoms.pop_back();
-    throw;
-  }
+  if (!identity && placed == nullptr) placedAtoms[position].Transform(transformation);
 }
 
 void CResidue::insert_local(const CAtom& atom)
@@ -183,25 +178,32 @@ AbstractResidue::ResidueIterator CResidue::erase(const t_Atom* atom_type)
 
 void CResidue::erase(const AtomTypeSet& atom_types)
 {
-  if (atom_types.empty()) return;
+  std::vector<bool> doomed(refAtoms.size(), false);
+  bool any = false;
+  for (const t_Atom* t : atom_types) {
+    unsigned position = positionOf(t);
+    if (position == kNoRank) continue;
+    doomed[position] = true;
+    any = true;
+  }
+  if (!any) return;
   // Old position -> new one, kNoRank for the atoms removed.
   std::vector<unsigned> moved(refAtoms.size(), kNoRank);
   unsigned kept = 0;
   for (unsigned p = 0; p < refAtoms.size(); ++p) {
-    if (atom_types.count(refAtoms[p].getType()) != 0) continue;
+    if (doomed[p]) continue;
     if (kept != p) {
       refAtoms[kept] = refAtoms[p];
       if (!identity) placedAtoms[kept] = placedAtoms[p];
     }
     moved[p] = kept++;
   }
-  if (kept == refAtoms.size()) return;
   refAtoms.erase(refAtoms.begin() + kept, refAtoms.end());
   if (!identity) placedAtoms.erase(placedAtoms.begin() + kept, placedAtoms.end());
-  AtomIndex::iterator out = atomIndex.begin();
+  AtomIndex::iterator next = atomIndex.begin();
   for (const IndexEntry& e : atomIndex)
-    if (moved[e.position] != kNoRank) *out++ = IndexEntry{e.ordinal, moved[e.position]};
-  atomIndex.erase(out, atomIndex.end());
+    if (moved[e.position] != kNoRank) *next++ = IndexEntry{e.ordinal, moved[e.position]};
+  atomIndex.erase(next, atomIndex.end());
 }
 
 void CResidue::AtomCopy(const AbstractResidue& other)
@@ -259,10 +261,17 @@ void CResidue::place()
     std::vector<CAtom>().swap(placedAtoms);
     return;
   }
-  // Same size as before unless atoms changed: the storage is reused, and
-  // iterators, which hold no address, stay valid anyway.
-  placedAtoms = refAtoms;
-  for (CAtom& a : placedAtoms) a.Transform(transformation);
+  if (placedAtoms.size() != refAtoms.size()) {
+    placedAtoms = refAtoms;
+    for (CAtom& a : placedAtoms) a.Transform(transformation);
+    return;
+  }
+  // Already placed once: the placed atoms carry their types and flags, and
+  // only their coordinates follow the new transformation.
+  for (std::size_t k = 0; k < refAtoms.size(); ++k) {
+    const CAtom& r = refAtoms[k];
+    placedAtoms[k].SetXYZ(r.x, r.y, r.z).Transform(transformation);
+  }
 }
 
 void CResidue::dropDuplicates()
@@ -425,6 +434,68 @@ oBinstream& CResidue::write(oBinstream& os) const
   }
   os << id << static_cast<const t_Residue*>(type) << static_cast<int>(written.size());
   for (unsigned p : written) os << getAtom(p);
+  return os;
+}
+
+namespace {
+
+bool holdsType(const std::vector<CAtom>& atoms, const t_Atom* t)
+{
+  for (const CAtom& a : atoms)
+    if (a.getType() == t) return true;
+  return false;
+}
+
+}  // namespace
+
+iPdbstream& CResidue::read(iPdbstream& is)
+{
+  std::vector<CAtom> gathered;
+  if (const CAtom* kept = is.GetKeptAtom()) {
+    gathered.push_back(*kept);
+    is.DeleteAtom();
+  }
+  while (is && !is.IsEND()) {
+    CAtom atom;
+    is >> atom;
+    if (atom.getType() != nullptr && is.GetResType() != nullptr) {
+      if (is.GetNewResType() == nullptr) {
+        is.NewRes();
+      } else if (is.GetResType() != is.GetNewResType() || is.GetResId() != is.GetNewResId()) {
+        is.KeepAtom(atom);
+        break;
+      }
+      if (!holdsType(gathered, atom.getType())) {
+        gathered.push_back(atom);
+      } else if (atom.getAltLoc() == ' ') {
+        // Kept for init to report and drop as well.
+        gathered.push_back(atom);
+        if (!is.GetNewResType()->is_Misc())
+          gOut->setLevel(2) << "Duplicate atoms " << is.GetNewResId() << ":"
+                            << atom.getType()->getName() << " in residue type "
+                            << is.GetNewResType()->getName() << "." << std::endl;
+      }
+    }
+    if (is.IsENDMDL()) break;
+  }
+  if (gathered.empty()) return is;
+  std::vector<CAtom> atoms;
+  atoms.reserve(gathered.size());
+  for (const CAtom& a : gathered)
+    if (!a.getType()->is_Pseudo() && !a.getType()->is_LonePair()) atoms.push_back(a);
+  refAtoms.swap(atoms);
+  id = is.GetNewResId();
+  type = is.GetNewResType();
+  init();
+  is.NewRes();
+  return is;
+}
+
+oPdbstream& CResidue::write(oPdbstream& os) const
+{
+  os.SetResType(type);
+  os.SetResId(id);
+  for (const IndexEntry& e : atomIndex) os << getAtom(e.position);
   return os;
 }
 

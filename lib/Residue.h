@@ -73,6 +73,16 @@ public:
   // it was.
   iBinstream& read(iBinstream& is) override;
   oBinstream& write(oBinstream& os) const override;
+  // Gathers the atom lines of one residue, up to a change of residue name,
+  // chain, number or insertion code (whose atom the stream keeps for the
+  // next read), ENDMDL, END or the end of input. Of two atoms of one type
+  // the first alternate location wins; pseudo-atom and lone-pair lines are
+  // dropped, since the residue computes its own. Nothing read leaves the
+  // residue as it was.
+  iPdbstream& read(iPdbstream& is) override;
+  // The ATOM records, in registry order and current coordinates, through
+  // the stream's filter.
+  oPdbstream& write(oPdbstream& os) const override;
   std::ostream& write(std::ostream& os) const override;
 
   // Rebuilds the index, the pseudo-atoms and the frame from the reference
@@ -90,7 +100,6 @@ private:
   // Stores the atom in local coordinates, with `placed` as its placed form
   // (computed when null).
   void store(const CAtom& local, const CAtom* placed);
-  CAtom placedCopy(const CAtom& local) const;
   // Recomputes every placed atom from the transformation.
   void place();
   void setTransformation(const CTransfo& t);
@@ -111,6 +120,8 @@ private:
 
 inline iBinstream& operator>>(iBinstream& is, CResidue& residue) { return residue.read(is); }
 inline oBinstream& operator<<(oBinstream& os, const CResidue& residue) { return residue.write(os); }
+inline iPdbstream& operator>>(iPdbstream& is, CResidue& residue) { return residue.read(is); }
+inline oPdbstream& operator<<(oPdbstream& os, const CResidue& residue) { return residue.write(os); }
 inline std::ostream& operator<<(std::ostream& os, const CResidue& residue)
 {
   return residue.write(os);

@@ -35,13 +35,12 @@ double net_charge(const Atoms& atoms, const AbstractResidue& residue)
 }
 
 // A residue holding exactly the given atoms.
-class Holding : public AbstractResidue
+class Holding : public type_test::Residue
 {
 public:
-  Holding(t_Residue* type, const Atoms& atoms) : AbstractResidue(type)
+  Holding(t_Residue* type, const Atoms& atoms) : type_test::Residue(type, {})
   {
-    unsigned position = 0;
-    for (const t_Atom* t : atoms) atomIndex.emplace(t, position++);
+    for (t_Atom* t : atoms) insert_local(CAtom(0, 0, 0, t));
   }
 };
 
