@@ -5,8 +5,11 @@
 #include <cxxabi.h>
 #include <unistd.h>
 
+#include "AbstractResidue.h"
 #include "AtomSet.h"
 #include "AtomType.h"
+#include "AtomTypes.h"
+#include "Model.h"
 #include "PdbColumns.h"
 #include "PdbNames.h"
 #include "ResidueType.h"
@@ -338,6 +341,33 @@ oPdbstream& oPdbstream::MODEL()
   pdb_put_int(p, modelNo, 4);
   putline(text, sizeof text);
   ++modelNo;
+  return *this;
+}
+
+oPdbstream& oPdbstream::putmodel(const Model& model)
+{
+  MODEL();
+  *this << model;
+  return ENDMDL();
+}
+
+oPdbstream& oPdbstream::putconect(const Model& model)
+{
+  const AbstractResidue* previous = nullptr;
+  for (Model::model_const_iterator r = model.begin(); r != model.end(); previous = *r, ++r) {
+    if (previous == nullptr) continue;
+    const CResId& a = previous->getResId();
+    const CResId& b = (*r)->getResId();
+    if (a.GetChainId() != b.GetChainId() || b.GetResNo() != a.GetResNo() + 1) continue;
+    const CAtom* o3 = previous->res(a_O3p);
+    const CAtom* p = (*r)->res(a_P);
+    if (o3 == nullptr || p == nullptr) continue;
+    char text[16];
+    char* end = put_text(text, "CONECT", 6);
+    end = pdb_put_int(end, o3->getNumber(), 5);
+    pdb_put_int(end, p->getNumber(), 5);
+    putline(text, sizeof text);
+  }
   return *this;
 }
 

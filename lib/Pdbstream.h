@@ -16,6 +16,7 @@
 #include "ResId.h"
 
 class AtomSet;
+class Model;
 class t_Atom;
 class t_Residue;
 
@@ -141,6 +142,11 @@ public:
   // EXPDTA, AUTHOR (LOGNAME at the host name), the REMARK 220 block and
   // the creation date.
   oPdbstream& putheader();
+  // MODEL, the model with its TER records, ENDMDL.
+  oPdbstream& putmodel(const Model& model);
+  // The O3'-P links of consecutive nucleotides of a model already written,
+  // by the serials their atoms were written with.
+  oPdbstream& putconect(const Model& model);
 
 private:
   // Writes the record and a line end, then flushes, so that a failing

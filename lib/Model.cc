@@ -1,0 +1,234 @@
+#include "Model.h"
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include "Binstream.h"
+#include "Pdbstream.h"
+#include "ResId.h"
+#include "ResidueFactory.h"
+#include "ResidueType.h"
+
+Model::Model(ResidueFactoryMethod* f) : factory(f != nullptr ? f : new CResidueFM) {}
+
+Model::Model(const Model& other) : factory(other.factory->clone())
+{
+  residues.reserve(other.residues.size());
+  for (const AbstractResidue* r : other.residues) residues.push_back(r->clone());
+}
+
+Model::Model(Model&& other) noexcept : residues(std::move(other.residues)), factory(other.factory)
+{
+  other.residues.clear();
+  other.factory = new CResidueFM;
+}
+
+Model& Model::operator=(const Model& other)
+{
+  if (this == &other) return *this;
+  delete factory;
+  factory = other.factory->clone();
+  clear();
+  residues.reserve(other.residues.size());
+  for (const AbstractResidue* r : other.residues) residues.push_back(r->clone());
+  return *this;
+}
+
+Model::~Model()
+{
+  delete factory;
+  clear();
+}
+
+void Model::clear()
+{
+  for (AbstractResidue* r : residues) delete r;
+  residues.clear();
+}
+
+Model::model_iterator Model::erase(model_iterator position)
+{
+  delete *position;
+  return model_iterator(residues.erase(position.base));
+}
+
+std::vector<AbstractResidue*> Model::release()
+{
+  std::vector<AbstractResidue*> given;
+  given.swap(residues);
+  return given;
+}
+
+void Model::setResidueFM(ResidueFactoryMethod* f)
+{
+  delete factory;
+  factory = f != nullptr ? f : new CResidueFM;
+}
+
+Model::model_iterator Model::find(const CResId& id)
+{
+  for (List::iterator r = residues.begin(); r != residues.end(); ++r)
+    if ((*r)->getResId() == id) return model_iterator(r);
+  return end();
+}
+
+Model::model_const_iterator Model::find(const CResId& id) const
+{
+  for (List::const_iterator r = residues.begin(); r != residues.end(); ++r)
+    if ((*r)->getResId() == id) return model_const_iterator(r);
+  return end();
+}
+
+namespace {
+
+// The residue id and the atom type of "id:name", when the text has exactly
+// those two pieces.
+bool split_atom_name(const char* text, CResId& id, t_Atom*& type)
+{
+  std::string copy = text != nullptr ? text : "";
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  for (size_t colon; (colon = copy.find(':', start)) != std::string::npos; start = colon + 1)
+    if (colon > start) pieces.push_back(copy.substr(start, colon - start));
+  if (start < copy.size()) pieces.push_back(copy.substr(start));
+  if (pieces.size() != 2) return false;
+  id = CResId(pieces[0].c_str());
+  // The lookup rewrites four characters in place: give it a padded field.
+  std::string field = pieces[1];
+  if (field.size() < 4) field.resize(4, ' ');
+  type = iPdbstream::GetAtomType(&field[0], nullptr);
+  return true;
+}
+
+}  // namespace
+
+AbstractResidue::ResidueIterator Model::find(const char* text)
+{
+  CResId id;
+  t_Atom* type = nullptr;
+  if (!split_atom_name(text, id, type)) return AbstractResidue::ResidueIterator();
+  model_iterator r = find(id);
+  if (r == end()) return AbstractResidue::ResidueIterator();
+  AbstractResidue::ResidueIterator atom = (*r)->find(type);
+  return atom == (*r)->end() ? AbstractResidue::ResidueIterator() : atom;
+}
+
+AbstractResidue::ResidueConstIterator Model::find(const char* text) const
+{
+  CResId id;
+  t_Atom* type = nullptr;
+  if (!split_atom_name(text, id, type)) return AbstractResidue::ResidueConstIterator();
+  model_const_iterator r = find(id);
+  if (r == end()) return AbstractResidue::ResidueConstIterator();
+  AbstractResidue::ResidueConstIterator atom = (*r)->find(type);
+  return atom == (*r)->end() ? AbstractResidue::ResidueConstIterator() : atom;
+}
+
+// Deletes the residues the predicate picks, keeping the others in order,
+// in one pass however many go.
+template <typename Remove>
+void Model::remove_if(Remove remove)
+{
+  List kept;
+  kept.reserve(residues.size());
+  for (AbstractResidue* r : residues) {
+    if (remove(r))
+      delete r;
+    else
+      kept.push_back(r);
+  }
+  residues.swap(kept);
+}
+
+namespace {
+
+bool is_polymer(const AbstractResidue* r)
+{
+  const t_Residue* t = r->getType();
+  return t != nullptr && (t->is_NucleicAcid() || t->is_AminoAcid());
+}
+
+bool is_amino_acid(const AbstractResidue* r) { return r->getType() != nullptr && r->getType()->is_AminoAcid(); }
+bool is_nucleic_acid(const AbstractResidue* r) { return r->getType() != nullptr && r->getType()->is_NucleicAcid(); }
+
+}  // namespace
+
+void Model::validate()
+{
+  for (AbstractResidue* r : residues) r->validate();
+  remove_if([](const AbstractResidue* r) { return !is_polymer(r); });
+}
+
+void Model::removeOptionals()
+{
+  for (AbstractResidue* r : residues) r->removeOptionals();
+}
+
+void Model::removeAminoAcid() { remove_if(is_amino_acid); }
+void Model::removeNucleicAcid() { remove_if(is_nucleic_acid); }
+void Model::keepAminoAcid() { remove_if([](const AbstractResidue* r) { return !is_amino_acid(r); }); }
+void Model::keepNucleicAcid() { remove_if([](const AbstractResidue* r) { return !is_nucleic_acid(r); }); }
+
+oBinstream& Model::write(oBinstream& os) const
+{
+  os << static_cast<int>(residues.size());
+  for (const AbstractResidue* r : residues) os << *r;
+  return os;
+}
+
+oPdbstream& Model::write(oPdbstream& os) const
+{
+  if (residues.empty()) return os;
+  char chain = residues.front()->getResId().GetChainId();
+  for (const AbstractResidue* r : residues) {
+    if (r->getResId().GetChainId() != chain) {
+      os.TER();
+      chain = r->getResId().GetChainId();
+    }
+    os << *r;
+  }
+  os.TER();
+  return os;
+}
+
+iPdbstream& operator>>(iPdbstream& is, Model& model)
+{
+  model.clear();
+  while (is && !is.IsEND()) {
+    AbstractResidue* residue = model.getResidueFM().createResidue();
+    is >> *residue;
+    if (residue->size() > 0)
+      model.push_back(residue);
+    else
+      delete residue;
+    if (is.IsENDMDL()) break;
+  }
+  return is;
+}
+
+oPdbstream& operator<<(oPdbstream& os, const Model& model) { return model.write(os); }
+
+iBinstream& operator>>(iBinstream& is, Model& model)
+{
+  int count = 0;
+  if (!(is >> count)) return is;
+  for (int k = 0; k < count && is; ++k) {
+    AbstractResidue* residue = model.getResidueFM().createResidue();
+    residue->read(is);
+    if (is)
+      model.push_back(residue);
+    else
+      delete residue;
+  }
+  return is;
+}
+
+oBinstream& operator<<(oBinstream& os, const Model& model) { return model.write(os); }
+
+std::ostream& operator<<(std::ostream& os, const Model& model)
+{
+  for (Model::model_const_iterator r = model.begin(); r != model.end(); ++r) os << **r;
+  return os;
+}

@@ -1,0 +1,311 @@
+#include "FragHandler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <string>
+
+#include "Atom.h"
+#include "AtomSet.h"
+#include "AtomTypes.h"
+#include "Exception.h"
+#include "Model.h"
+#include "Options.h"
+#include "Pdbstream.h"
+#include "fPdbstream.h"
+#include "ResidueType.h"
+#include "Rmsd.h"
+#include "Transfo.h"
+
+namespace tolva {
+
+int CFragHandler::next_serial_no = 0;
+
+namespace {
+
+char* copy_name(const char* name)
+{
+  if (name == nullptr) return nullptr;
+  char* copy = new char[std::strlen(name) + 1];
+  std::strcpy(copy, name);
+  return copy;
+}
+
+enum class Mode { kAll, kBackbone, kBase };
+
+Mode selection_mode()
+{
+  if (__all_atoms) return Mode::kAll;
+  if (__backbone_only) return Mode::kBackbone;
+  if (__base_only) return Mode::kBase;
+  CFatalIntLibException e("Invalid option.", "CFragHandler", 338);
+  throw e;
+}
+
+// Neither pseudo-atom nor lone pair nor hydrogen.
+AtomSet* heavy_set() { return new atomset_and(new no_pse_lp_atom_set, new no_hydrogen_set); }
+AtomSet* base_heavy_set() { return new atomset_and(new base_atom_set, heavy_set()); }
+AtomSet* backbone_heavy_set() { return new atomset_and(new backbone_atom_set, heavy_set()); }
+
+bool concrete_base(const t_Residue* t)
+{
+  return t->is_A() || t->is_C() || t->is_G() || t->is_U() || t->is_T();
+}
+
+bool concrete_amino_acid(const t_Residue* t) { return t->is_AminoAcid() && t != r_AminoAcid; }
+
+// The base atoms two different purines or two different pyrimidines do
+// not share.
+enum class Except { kNone, kPurineSubstituents, kPyrimidineSubstituents };
+
+bool excepted(const t_Atom* type, Except except)
+{
+  switch (except) {
+    case Except::kPurineSubstituents: return type->is_N2() || type->is_O6() || type->is_N6();
+    case Except::kPyrimidineSubstituents: return type->is_N4() || type->is_O4();
+    case Except::kNone: break;
+  }
+  return false;
+}
+
+}  // namespace
+
+CFragHandler::CFragHandler(const char* n)
+  : name(copy_name(n)), serial(next_serial_no++),
+    store(std::make_shared<std::vector<std::unique_ptr<AbstractResidue>>>())
+{
+}
+
+CFragHandler::CFragHandler(const CFragHandler& other)
+  : residues(other.residues), name(copy_name(other.name)), ids(other.ids), serial(other.serial), store(other.store)
+{
+}
+
+CFragHandler& CFragHandler::operator=(const CFragHandler& other)
+{
+  if (this == &other) return *this;
+  residues = other.residues;
+  char* copy = copy_name(other.name);
+  delete[] name;
+  name = copy;
+  ids = other.ids;
+  serial = other.serial;
+  store = other.store;
+  alignAtoms.clear();
+  rmsdAtoms.clear();
+  return *this;
+}
+
+CFragHandler::~CFragHandler() { delete[] name; }
+
+const char* CFragHandler::GetFileName() const { return name != nullptr ? name : "(null)"; }
+
+void CFragHandler::keep(const CResId& id, const AbstractResidue& residue)
+{
+  // The first residue of an id wins; later ones are not copied at all.
+  if (residues.count(id) != 0) return;
+  store->emplace_back(residue.clone());
+  residues.emplace(id, store->back().get());
+  ids.insert(id);
+}
+
+void CFragHandler::Load()
+{
+  Model model;
+  // RNAML documents are tried here first, once their reader exists; the
+  // PDB reader takes every other file.
+  izfPdbstream in(name, std::ios::in);
+  if (in.fail() || in.bad()) {
+    CException e("File ");
+    e << name << " not found.";
+    throw e;
+  }
+  residues.clear();
+  ids.clear();
+  if (!in.eof()) in >> model;
+  bool broken = in.bad();
+  in.close();
+  if (broken) {
+    CException e("File ");
+    e << name << " is truncated or corrupt.";
+    throw e;
+  }
+  if (__residue_validation) model.validate();
+  if (model.empty()) return;
+
+  if (!__file_eq && !__strand_eq) {
+    for (Model::model_iterator r = model.begin(); r != model.end(); ++r) keep((*r)->getResId(), **r);
+    return;
+  }
+  std::vector<AbstractResidue*> order(model.begin(), model.end());
+  // -e: "regardless of resID" needs an order that means something; the
+  // residues' own ids give it, file order among equal ids.
+  if (__strand_eq && !__file_eq)
+    std::stable_sort(order.begin(), order.end(),
+                     [](const AbstractResidue* a, const AbstractResidue* b) { return a->getResId() < b->getResId(); });
+  int k = 0;
+  for (AbstractResidue* r : order) keep(CResId(++k, ' ', ' '), *r);
+}
+
+void CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types)
+{
+  Filter(alignAtoms, set, types);
+}
+
+void CFragHandler::RmsdFilter(const CResIdSet& set, const std::vector<t_Residue*>& types)
+{
+  Filter(rmsdAtoms, set, types);
+}
+
+namespace {
+
+void iterate(CFragHandler::AtomList& out, AbstractResidue* residue, AtomSet* set, Except except)
+{
+  for (AbstractResidue::ResidueIterator it = residue->begin(set); it != residue->end(); ++it)
+    if (!excepted((*it).getType(), except)) out.push_back(it);
+}
+
+void find_atom(CFragHandler::AtomList& out, AbstractResidue* residue, t_Atom* type, const char* file)
+{
+  AbstractResidue::ResidueIterator it = residue->find(type);
+  if (it == residue->end()) {
+    CException e("Residue ");
+    std::ostringstream id;
+    id << residue->getResId();
+    e << id.str().c_str() << " of " << file << " has no atom " << type->getName() << ".";
+    throw e;
+  }
+  out.push_back(it);
+}
+
+// The base of a purine paired with a pyrimidine: its two pseudo-atoms and
+// its glycosidic nitrogen.
+void base_frame_atoms(CFragHandler::AtomList& out, AbstractResidue* residue, const char* file)
+{
+  find_atom(out, residue, a_PSY, file);
+  find_atom(out, residue, a_PSZ, file);
+  if (residue->getType()->is_Purine())
+    find_atom(out, residue, a_N9, file);
+  else if (residue->getType()->is_Pyrimidine())
+    find_atom(out, residue, a_N1, file);
+}
+
+}  // namespace
+
+void CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector<t_Residue*>& types)
+{
+  std::vector<AbstractResidue*> selected = select(set.begin(), set.end());
+  if (selected.size() != types.size()) {
+    CIntLibException e("Residue types and residues do not match in ", __FILE__, __LINE__);
+    e << GetFileName();
+    throw e;
+  }
+  Mode mode = selection_mode();
+  for (size_t i = 0; i < selected.size(); ++i) {
+    AbstractResidue* residue = selected[i];
+    const t_Residue* t = types[i];
+    if (mode == Mode::kBackbone) {
+      iterate(out, residue, backbone_heavy_set(), Except::kNone);
+    } else if (mode == Mode::kAll) {
+      if (concrete_base(t) || concrete_amino_acid(t)) {
+        iterate(out, residue, heavy_set(), Except::kNone);
+      } else if (t->is_Purine()) {
+        iterate(out, residue, heavy_set(), Except::kPurineSubstituents);
+      } else if (t->is_Pyrimidine()) {
+        iterate(out, residue, heavy_set(), Except::kPyrimidineSubstituents);
+      } else if (t->is_RNA()) {
+        base_frame_atoms(out, residue, GetFileName());
+        iterate(out, residue, backbone_heavy_set(), Except::kNone);
+      } else {
+        CFatalLibException e("All atom rmsd cannot be computed for type: ");
+        e << t->getName();
+        throw e;
+      }
+    } else {
+      if (concrete_base(t) || concrete_amino_acid(t)) {
+        iterate(out, residue, base_heavy_set(), Except::kNone);
+      } else if (t->is_Pyrimidine()) {
+        iterate(out, residue, base_heavy_set(), Except::kPyrimidineSubstituents);
+      } else if (t->is_Purine()) {
+        iterate(out, residue, base_heavy_set(), Except::kPurineSubstituents);
+      } else if (t->is_RNA()) {
+        base_frame_atoms(out, residue, GetFileName());
+      } else {
+        CFatalLibException e("Base only rmsd cannot be computed for type: ");
+        e << t->getName() << " (try -B or -b)";
+        throw e;
+      }
+    }
+  }
+}
+
+void CFragHandler::list_pairs(const char* what, const AtomList& mine, const CFragHandler& other,
+                              const AtomList& theirs) const
+{
+  std::ostringstream text;
+  text << what << GetFileName() << "(" << mine.size() << " atoms) " << " = " << other.GetFileName() << "("
+       << theirs.size() << " atoms)" << "\n";
+  text << what << GetFileName() << " = " << other.GetFileName() << "\n";
+  size_t n = std::min(mine.size(), theirs.size());
+  for (size_t k = 0; k < n; ++k) text << *mine[k] << " = " << *theirs[k] << "\n";
+  // Workers list their pairs whole, never interleaved.
+  static std::mutex output;
+  std::lock_guard<std::mutex> lock(output);
+  std::cout << text.str() << std::flush;
+}
+
+void CFragHandler::check_counts(const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const
+{
+  if (mine.size() == theirs.size()) return;
+  CException e("Missing atoms (");
+  e << GetFileName() << " = " << static_cast<unsigned long>(mine.size()) << ")  vs (" << other.GetFileName()
+    << " = " << static_cast<unsigned long>(theirs.size()) << ")";
+  throw e;
+}
+
+void CFragHandler::CheckAlign(const CFragHandler& other) const
+{
+  if (alignAtoms.size() < 3 || other.alignAtoms.size() < 3)
+    throw CException("RMSD Alignement requires at least three atoms");
+  check_counts(alignAtoms, other, other.alignAtoms);
+}
+
+void CFragHandler::CheckRmsd(const CFragHandler& other) const
+{
+  check_counts(rmsdAtoms, other, other.rmsdAtoms);
+  if (rmsdAtoms.empty()) {
+    CException e("No atom to compare between ");
+    e << GetFileName() << " and " << other.GetFileName() << ".";
+    throw e;
+  }
+}
+
+void CFragHandler::Align(CFragHandler& other)
+{
+  if (alignAtoms.size() < 3 || other.alignAtoms.size() < 3)
+    throw CException("RMSD Alignement requires at least three atoms");
+  if (__very_verbose) list_pairs("align: ", alignAtoms, other, other.alignAtoms);
+  CheckAlign(other);
+  CTransfo t;
+  rmsd_with_align(other.alignAtoms.begin(), other.alignAtoms.end(), alignAtoms.begin(), alignAtoms.end(), &t);
+  for (ResidueMap::iterator r = other.residues.begin(); r != other.residues.end(); ++r) r->second->Transform(t);
+}
+
+float CFragHandler::Rmsd(const CFragHandler& other) const
+{
+  if (__very_verbose) list_pairs("rmsd: ", rmsdAtoms, other, other.rmsdAtoms);
+  CheckRmsd(other);
+  return rmsd(other.rmsdAtoms, rmsdAtoms);
+}
+
+oPdbstream& operator<<(oPdbstream& os, const CFragHandler& frag)
+{
+  std::string remark = std::string("Original file: ") + frag.GetFileName();
+  os.putremark(220, remark.c_str());
+  for (const auto& entry : frag.GetResidues()) os << *entry.second;
+  return os;
+}
+
+}  // namespace tolva

@@ -1,0 +1,210 @@
+// tolva: superimposes structures residue by residue and reports RMSDs, for
+// a pair, against the first file (-c), or as a clustered distance matrix.
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <glob.h>
+#include <iostream>
+#include <new>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include <gtk/gtk.h>
+
+#include "Exception.h"
+#include "Messagestream.h"
+#include "Options.h"
+#include "ResidueType.h"
+#include "RmsEngine.h"
+#include "TesselInit.h"
+
+namespace {
+
+const int kGlobFlags = GLOB_NOCHECK;  // an unmatched pattern comes back as itself
+
+// The largest -j count taken: more threads than any machine has cores is
+// a typing error, not a request.
+const long kMaxJobs = 4096;
+
+int parse_jobs(const char* text)
+{
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || n < 0 || n > kMaxJobs) {
+    CException e("Invalid number of jobs: ");
+    e << text;
+    throw e;
+  }
+  return static_cast<int>(n);
+}
+
+// Expands a pattern and loads every path it names, in glob order.
+void add_pattern(tolva::CRmsEngine& engine, const std::string& pattern)
+{
+  glob_t found;
+  found.gl_offs = 0;
+  int status = glob(pattern.c_str(), kGlobFlags, nullptr, &found);
+  if (status != 0 || found.gl_pathc == 0) {
+    if (status == 0) globfree(&found);
+    CException e("File ");
+    e << pattern.c_str() << " not found.";
+    throw e;
+  }
+  try {
+    for (size_t k = 0; k < found.gl_pathc; ++k) engine.AddFrag(found.gl_pathv[k]);
+  } catch (...) {
+    globfree(&found);
+    throw;
+  }
+  globfree(&found);
+}
+
+// The words of a list file, separated by any blank space.
+bool read_word(FILE* file, std::string& word)
+{
+  word.clear();
+  int c;
+  while ((c = std::fgetc(file)) != EOF && std::isspace(static_cast<unsigned char>(c))) {
+  }
+  while (c != EOF && !std::isspace(static_cast<unsigned char>(c))) {
+    word += static_cast<char>(c);
+    c = std::fgetc(file);
+  }
+  return !word.empty();
+}
+
+void add_list_file(tolva::CRmsEngine& engine, const std::string& list)
+{
+  FILE* file = std::fopen(list.c_str(), "r");
+  if (file == nullptr) {
+    std::cerr << "file named \"" << list << std::flush;
+    std::perror("\" failed to open");
+    std::exit(1);
+  }
+  std::string word;
+  try {
+    while (read_word(file, word)) add_pattern(engine, word);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  std::fclose(file);
+}
+
+const char* flag(bool value) { return value ? "true" : "false"; }
+
+void print_sequence(const std::vector<t_Residue*>& sequence)
+{
+  for (size_t k = 0; k < sequence.size(); ++k) std::cout << (k ? "," : "") << sequence[k]->getName();
+}
+
+void print_parameters(tolva::CRmsEngine& engine)
+{
+  const char* align = engine.GetPdbAlignFile();
+  std::cout << "Parameters: " << std::endl;
+  std::cout << "  compare         = " << flag(__compare) << std::endl;
+  std::cout << "  base_only       = " << flag(__base_only) << std::endl;
+  std::cout << "  backbone_only   = " << flag(__backbone_only) << std::endl;
+  std::cout << "  strand_eq       = " << flag(__strand_eq) << std::endl;
+  std::cout << "  file_eq         = " << flag(__file_eq) << std::endl;
+  std::cout << "  validation      = " << flag(__residue_validation) << std::endl;
+  std::cout << "  all_atoms       = " << flag(__all_atoms) << std::endl;
+  std::cout << "  align filename  = " << (align != nullptr ? align : "(null)") << std::endl;
+  std::cout << "  align           = " << engine.GetAlignIds() << std::endl;
+  std::cout << "  sequence        = ";
+  print_sequence(engine.GetAlignSequence());
+  std::cout << std::endl;
+  std::cout << "  rmsd            = " << engine.GetRmsdIds() << std::endl;
+  std::cout << "  sequence        = ";
+  print_sequence(engine.GetRmsdSequence());
+  std::cout << std::endl;
+  std::cout << "  Files:" << std::endl;
+  for (size_t k = 0; k < engine.GetFragCount(); ++k)
+    std::cout << "    " << engine.GetFrag(k).GetFileName() << std::endl;
+}
+
+// Options, then the files, then the run. Returns only when the run is done.
+void run(tolva::CRmsEngine& engine, int argc, char* argv[])
+{
+  std::string list;
+  bool use_list = false;
+  while ((__current_option = getopt(argc, argv, __shortopts)) != -1) {
+    switch (__current_option) {
+      case 'c': __compare = true; break;
+      case 'b': __base_only = true; __all_atoms = !__all_atoms; break;
+      case 'B': __backbone_only = true; __all_atoms = !__all_atoms; break;
+      case 'n': __residue_validation = false; break;
+      case 'e': __strand_eq = true; break;
+      case 'f': __file_eq = true; break;
+      case 'R': __root_only = true; break;
+      case 'o': engine.SetPdbAlignFile(optarg); break;
+      case 'i': list = optarg; use_list = true; break;
+      case 'a': engine.GetAlignIds()._parse_and_insert(optarg); break;
+      case 'r': engine.GetRmsdIds()._parse_and_insert(optarg); break;
+      case 'j': __nb_threads = parse_jobs(optarg); break;
+      case 'v':
+        __very_verbose = __verbose;
+        __verbose = true;
+        gOut->setVerboseLevel(3);
+        break;
+      case 'V': __version(); std::exit(0);
+      default:  // -h, -H, -? and every option error
+        __usage();
+        __help();
+        std::exit(0);
+    }
+  }
+
+  std::time_t start = std::time(nullptr);
+  if (use_list)
+    add_list_file(engine, list);
+  else
+    for (int k = optind; k < argc; ++k) add_pattern(engine, argv[k]);
+
+  if (__verbose)
+    std::cout << static_cast<unsigned>(engine.GetFragCount()) << " PDB files loaded in "
+              << static_cast<long>(std::time(nullptr) - start) << " sec." << std::endl;
+  if (engine.GetFragCount() < 2) throw CException("Not enough files for rmsd comparison");
+  engine.Initialize();
+  if (__verbose) print_parameters(engine);
+  engine.Execute();
+}
+
+void error_line(const CException& e)
+{
+  std::cerr << kProgramName << ":" << kProgramVersion << ": " << e << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+  TesselInit();
+  if (argc == 1) {
+    __usage();
+    return 0;
+  }
+  // GTK takes its own options here but opens the display only for the
+  // viewer, so that the other modes run without X. Numbers are read and
+  // written in the C locale whatever the environment says.
+  gtk_parse_args(&argc, &argv);
+  std::setlocale(LC_NUMERIC, "C");
+
+  tolva::CRmsEngine engine;
+  try {
+    run(engine, argc, argv);
+  } catch (const CException& e) {
+    error_line(e);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    error_line(CException("Out of memory."));
+    return 1;
+  } catch (const std::exception& e) {
+    error_line(CException(e.what()));
+    return 1;
+  }
+  return 0;
+}
