@@ -102,12 +102,12 @@ CFragHandler::~CFragHandler() { delete[] name; }
 
 const char* CFragHandler::GetFileName() const { return name != nullptr ? name : "(null)"; }
 
-void CFragHandler::keep(const CResId& id, const AbstractResidue& residue)
+void CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
 {
-  // The first residue of an id wins; later ones are not copied at all.
+  // The first residue of an id wins; a later one is dropped.
   if (residues.count(id) != 0) return;
-  store->emplace_back(residue.clone());
-  residues.emplace(id, store->back().get());
+  residues.emplace(id, residue.get());
+  store->push_back(std::move(residue));
   ids.insert(id);
 }
 
@@ -135,18 +135,22 @@ void CFragHandler::Load()
   if (__residue_validation) model.validate();
   if (model.empty()) return;
 
+  // The handler takes the model's residues over rather than copying them.
+  std::vector<std::unique_ptr<AbstractResidue>> order;
+  for (AbstractResidue* r : model.release()) order.emplace_back(r);
   if (!__file_eq && !__strand_eq) {
-    for (Model::model_iterator r = model.begin(); r != model.end(); ++r) keep((*r)->getResId(), **r);
+    for (std::unique_ptr<AbstractResidue>& r : order) keep(r->getResId(), std::move(r));
     return;
   }
-  std::vector<AbstractResidue*> order(model.begin(), model.end());
   // -e: "regardless of resID" needs an order that means something; the
   // residues' own ids give it, file order among equal ids.
   if (__strand_eq && !__file_eq)
     std::stable_sort(order.begin(), order.end(),
-                     [](const AbstractResidue* a, const AbstractResidue* b) { return a->getResId() < b->getResId(); });
+                     [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
+                       return a->getResId() < b->getResId();
+                     });
   int k = 0;
-  for (AbstractResidue* r : order) keep(CResId(++k, ' ', ' '), *r);
+  for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
 }
 
 void CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types)

@@ -70,7 +70,7 @@ public:
   static int next_serial_no;
 
 private:
-  void keep(const CResId& id, const AbstractResidue& residue);
+  void keep(const CResId& id, std::unique_ptr<AbstractResidue> residue);
   void check_counts(const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const;
   void list_pairs(const char* what, const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const;
 
