@@ -139,7 +139,10 @@ void CFragHandler::Load()
   std::vector<std::unique_ptr<AbstractResidue>> order;
   for (AbstractResidue* r : model.release()) order.emplace_back(r);
   if (!__file_eq && !__strand_eq) {
-    for (std::unique_ptr<AbstractResidue>& r : order) keep(r->getResId(), std::move(r));
+    for (std::unique_ptr<AbstractResidue>& r : order) {
+      CResId id = r->getResId();
+      keep(id, std::move(r));
+    }
     return;
   }
   // -e: "regardless of resID" needs an order that means something; the
