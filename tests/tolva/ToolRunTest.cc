@@ -1,0 +1,350 @@
+// The tool end to end on structure files: pair, compare and cluster modes,
+// their exact texts, RMSDs against values worked out independently, the
+// aligned -o file, and the same answers whatever the number of threads.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "RunTool.h"
+#include "StructureFiles.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The number after "RMSD = " in pair mode.
+double pair_rmsd(const ToolRun& run)
+{
+  std::smatch m;
+  std::regex pattern("^\n  RMSD = ([-0-9.e+]+) Angstroms\n\n$");
+  if (!std::regex_match(run.out, m, pattern)) {
+    ADD_FAILURE() << "not a pair report: [" << run.out << "] " << run.err;
+    return NAN;
+  }
+  return std::stod(m[1]);
+}
+
+std::vector<AtomLine> base() { return read_atoms(example(1)); }
+
+bool in_residue(const AtomLine& a, char chain, int number) { return a.chain() == chain && a.number() == number; }
+
+// Horn's closed form of the optimal superposition: the largest eigenvalue
+// of a 4x4 symmetric matrix, by Jacobi rotations, in double precision.
+double largest_eigenvalue(double N[4][4])
+{
+  for (int sweep = 0; sweep < 100; ++sweep) {
+    double off = 0;
+    for (int p = 0; p < 4; ++p)
+      for (int q = p + 1; q < 4; ++q) off += std::fabs(N[p][q]);
+    if (off < 1e-12) break;
+    for (int p = 0; p < 4; ++p)
+      for (int q = p + 1; q < 4; ++q) {
+        if (std::fabs(N[p][q]) < 1e-300) continue;
+        double theta = (N[q][q] - N[p][p]) / (2 * N[p][q]);
+        double t = (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+        double c = 1 / std::sqrt(t * t + 1), s = t * c;
+        for (int k = 0; k < 4; ++k) {
+          double kp = N[k][p], kq = N[k][q];
+          N[k][p] = c * kp - s * kq;
+          N[k][q] = s * kp + c * kq;
+        }
+        for (int k = 0; k < 4; ++k) {
+          double pk = N[p][k], qk = N[q][k];
+          N[p][k] = c * pk - s * qk;
+          N[q][k] = s * pk + c * qk;
+        }
+      }
+  }
+  return std::max(std::max(N[0][0], N[1][1]), std::max(N[2][2], N[3][3]));
+}
+
+double superposed_rmsd(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b)
+{
+  const size_t n = a.size();
+  double ca[3] = {0, 0, 0}, cb[3] = {0, 0, 0};
+  for (size_t k = 0; k < n; ++k)
+    for (int i = 0; i < 3; ++i) { ca[i] += a[k][i] / n; cb[i] += b[k][i] / n; }
+  double S[3][3] = {{0}}, squares = 0;
+  for (size_t k = 0; k < n; ++k) {
+    double p[3], q[3];
+    for (int i = 0; i < 3; ++i) { p[i] = a[k][i] - ca[i]; q[i] = b[k][i] - cb[i]; squares += p[i] * p[i] + q[i] * q[i]; }
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) S[i][j] += p[i] * q[j];
+  }
+  double N[4][4] = {
+    {S[0][0] + S[1][1] + S[2][2], S[1][2] - S[2][1], S[2][0] - S[0][2], S[0][1] - S[1][0]},
+    {S[1][2] - S[2][1], S[0][0] - S[1][1] - S[2][2], S[0][1] + S[1][0], S[2][0] + S[0][2]},
+    {S[2][0] - S[0][2], S[0][1] + S[1][0], -S[0][0] + S[1][1] - S[2][2], S[1][2] + S[2][1]},
+    {S[0][1] - S[1][0], S[2][0] + S[0][2], S[1][2] + S[2][1], -S[0][0] - S[1][1] + S[2][2]}};
+  double e = (squares - 2 * largest_eigenvalue(N)) / n;
+  return std::sqrt(std::max(e, 0.0));
+}
+
+typedef std::tuple<char, int, std::string> AtomKey;
+
+// An atom name as the writer spells it: no blanks, primes as '*', the
+// phosphate oxygens as O1P and O2P.
+std::string written_name(const std::string& field)
+{
+  std::string n;
+  for (char c : field)
+    if (c != ' ') n += c == '\'' ? '*' : c;
+  if (n == "OP1") return "O1P";
+  if (n == "OP2") return "O2P";
+  if (n == "OP3") return "O3P";
+  return n;
+}
+
+std::map<AtomKey, std::array<double, 3>> heavy_atoms(const std::vector<AtomLine>& atoms)
+{
+  std::map<AtomKey, std::array<double, 3>> found;
+  for (const AtomLine& a : atoms)
+    if (!a.is_hydrogen()) found[AtomKey(a.chain(), a.number(), written_name(a.name()))] = {a.x(), a.y(), a.z()};
+  return found;
+}
+
+}  // namespace
+
+TEST(ToolRun, RigidCopyHasZeroRmsd)
+{
+  TempDir dir;
+  write_atoms(dir.file("copy.pdb"), moved(base(), 2.1, 15.5, -40.25, 7.0));
+  ToolRun run = run_tolva({example(1), dir.file("copy.pdb")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  // Only the three decimals of the copy's coordinates stand between them.
+  EXPECT_LT(pair_rmsd(run), 2e-3);
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(ToolRun, DisplacedResidueMeasuredAlone)
+{
+  // Aligned on everything but A10, measured on A10 alone, which moved by
+  // (3, 4, 0) inside a rigidly moved copy: the RMSD is the length 5.
+  TempDir dir;
+  auto copy = displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, 3, 4, 0);
+  write_atoms(dir.file("copy.pdb"), moved(copy, -0.8, 1, 2, 3));
+  ToolRun run = run_tolva({"-a", "A1-A9, A11-A51, B2-B11, C2-C11", "-r", "A10", example(1), dir.file("copy.pdb")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NEAR(pair_rmsd(run), 5.0, 2e-3);
+}
+
+TEST(ToolRun, PairMatchesAnIndependentSuperposition)
+{
+  std::string solution = shared_data("rna-puzzles/rp01/1_solution_0_rpr.pdb");
+  std::string model = shared_data("rna-puzzles/rp01/1_das_1_rpr.pdb");
+  if (solution.empty() || model.empty()) GTEST_SKIP() << "shared structures absent";
+  TempDir dir;
+  ToolRun run = run_tolva({"-o", dir.file("aligned.pdb"), solution, model});
+  ASSERT_EQ(run.status, 0) << run.err;
+  double reported = pair_rmsd(run);
+
+  // The -o file holds both structures as aligned: its heavy atoms, paired
+  // by chain, number and name, give the RMSD without any superposition.
+  auto aligned = read_aligned(dir.file("aligned.pdb"));
+  ASSERT_EQ(aligned.size(), 2u);
+  auto fixed = heavy_atoms(aligned[0]), moving = heavy_atoms(aligned[1]);
+  auto original_fixed = heavy_atoms(read_atoms(solution)), original_moving = heavy_atoms(read_atoms(model));
+  std::vector<std::array<double, 3>> a, b;
+  double sum = 0;
+  for (const auto& atom : fixed) {
+    auto other = moving.find(atom.first);
+    if (other == moving.end()) continue;
+    for (int i = 0; i < 3; ++i) sum += std::pow(atom.second[i] - other->second[i], 2);
+    a.push_back(original_moving.at(atom.first));
+    b.push_back(original_fixed.at(atom.first));
+  }
+  ASSERT_GT(a.size(), 800u);
+  EXPECT_NEAR(std::sqrt(sum / a.size()), reported, 1e-3);
+  // And the same atoms of the original files, superimposed independently.
+  EXPECT_NEAR(superposed_rmsd(a, b), reported, 1e-3);
+  // The fixed structure did not move.
+  for (const auto& atom : fixed)
+    for (int i = 0; i < 3; ++i) ASSERT_NEAR(atom.second[i], original_fixed.at(atom.first)[i], 1e-3);
+}
+
+TEST(ToolRun, CompareModeRanksByRmsd)
+{
+  TempDir dir;
+  auto shift = [&](double d) {
+    return displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, d, 0, 0);
+  };
+  write_atoms(dir.file("far.pdb"), shift(1.5));
+  write_atoms(dir.file("near.pdb"), shift(0.25));
+  write_atoms(dir.file("far2.pdb"), shift(-1.5));
+  ToolRun run = run_tolva({"-c", "-a", "A1-A9,A11-A20", "-r", "A10", example(1), dir.file("far.pdb"),
+                           dir.file("near.pdb"), dir.file("far2.pdb")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::regex pattern("^\nResults of comparison with " + example(1) +
+                     ":\n  (.*): ([0-9.]+) Angstroms\n  (.*): ([0-9.]+) Angstroms\n  (.*): ([0-9.]+) Angstroms\n\n$");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(run.out, m, pattern)) << run.out;
+  // Equal RMSDs keep the order the files were given in.
+  EXPECT_EQ(m[1], dir.file("near.pdb"));
+  EXPECT_EQ(m[3], dir.file("far.pdb"));
+  EXPECT_EQ(m[5], dir.file("far2.pdb"));
+  EXPECT_NEAR(std::stod(m[2]), 0.25, 2e-3);
+  EXPECT_NEAR(std::stod(m[4]), 1.5, 2e-3);
+  EXPECT_NEAR(std::stod(m[6]), 1.5, 2e-3);
+}
+
+TEST(ToolRun, ClusterRootOfTheThreeStructureExample)
+{
+  // d(0,1) = 1, d(0,2) = 3, d(1,2) = 2: 0 and 1 merge at 1, the root is 3.
+  TempDir dir;
+  auto shift = [&](double d) {
+    return displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, d, 0, 0);
+  };
+  write_atoms(dir.file("s0.pdb"), base());
+  write_atoms(dir.file("s1.pdb"), shift(1));
+  write_atoms(dir.file("s2.pdb"), shift(3));
+  ToolRun run = run_tolva({"-R", "-v", "-a", "A1-A9,A11-A51", "-r", "A10", dir.file("s0.pdb"), dir.file("s1.pdb"),
+                           dir.file("s2.pdb")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::string bar = "[3] \n%:  0    25   50   75   100\n   <|||||||||||||||||||||>\n";
+  EXPECT_NE(run.out.find("- Clustering phase.\n" + bar + "Most distant structures ("), std::string::npos) << run.out;
+  std::regex pattern("Most distant structures \\(([0-9.]+)A\\):\n\t(.*)\n\t(.*)\n"
+                     "Grouping at ([0-9.]+)  \\[ 0 \\] and \\[ 1 \\]\n"
+                     "Grouping at ([0-9.]+)  \\[ 2 \\] and \\[ 0 1 \\]\n"
+                     "3 - ([0-9.]+) A\n$");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(run.out, m, pattern)) << run.out;
+  EXPECT_NEAR(std::stod(m[1]), 3, 2e-3);
+  EXPECT_EQ(m[2], dir.file("s0.pdb"));
+  EXPECT_EQ(m[3], dir.file("s2.pdb"));
+  EXPECT_NEAR(std::stod(m[4]), 1, 2e-3);
+  EXPECT_NEAR(std::stod(m[5]), 3, 2e-3);
+  EXPECT_NEAR(std::stod(m[6]), 3, 2e-3);
+}
+
+TEST(ToolRun, SameOutputWithAndWithoutThreads)
+{
+  std::string folder = shared_data("rna-puzzles/rp01");
+  if (folder.empty()) GTEST_SKIP() << "shared structures absent";
+  for (const char* mode : {"-c", "-R"}) {
+    ToolRun one = run_tolva({mode, "-v", "-j", "1", folder + "/*.pdb"});
+    ToolRun eight = run_tolva({mode, "-v", "-j", "8", folder + "/*.pdb"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    ASSERT_EQ(eight.status, 0) << eight.err;
+    // The verbose phase line names the threaded phase; the rest is equal.
+    std::string a = std::regex_replace(one.out, std::regex("- Alignment phase.\n- Comparison phase.\n"), "");
+    std::string b = std::regex_replace(eight.out, std::regex("- Alignment and comparison phase \\(mutli-threaded\\).\n"), "");
+    a = std::regex_replace(a, std::regex("loaded in [0-9]+ sec"), "loaded");
+    b = std::regex_replace(b, std::regex("loaded in [0-9]+ sec"), "loaded");
+    EXPECT_EQ(a, b) << mode;
+  }
+}
+
+TEST(ToolRun, AlignedFileHoldsEveryStructure)
+{
+  TempDir dir;
+  write_atoms(dir.file("copy.pdb"), moved(base(), 1.0, 5, 5, 5));
+  ToolRun run = run_tolva({"-c", "-o", dir.file("out.pdb"), example(1), dir.file("copy.pdb"), example(2)});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::string text = read_file(dir.file("out.pdb"));
+  EXPECT_EQ(text.rfind("EXPDTA    THEORETICAL MODEL\n", 0), 0u);
+  EXPECT_NE(text.find("REMARK 220 Alignment file generated by tolva 4.0\n"), std::string::npos);
+  EXPECT_NE(text.find("REMARK 220 Original file: " + dir.file("copy.pdb") + "\n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 19), "\nTER\nREMARK\nEND   \n");
+  auto structures = read_aligned(dir.file("out.pdb"));
+  ASSERT_EQ(structures.size(), 3u);
+  // The copy is back on the first structure.
+  auto first = heavy_atoms(structures[0]), copy = heavy_atoms(structures[1]);
+  for (const auto& atom : first)
+    for (int i = 0; i < 3; ++i) ASSERT_NEAR(atom.second[i], copy.at(atom.first)[i], 2e-3);
+}
+
+TEST(ToolRun, UnwritableAlignedFileIsAnError)
+{
+  ToolRun run = run_tolva({"-o", "/no/such/folder/out.pdb", example(1), example(2)});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("  RMSD = "), std::string::npos);  // the mode's own output comes first
+  EXPECT_EQ(run.err, "tolva:4.0: Cannot write alignment file /no/such/folder/out.pdb.\n");
+}
+
+TEST(ToolRun, MissingResiduesAreReportedAndLeftOut)
+{
+  TempDir dir;
+  std::vector<AtomLine> atoms;
+  for (const AtomLine& a : base())
+    if (!in_residue(a, 'A', 5)) atoms.push_back(a);
+  write_atoms(dir.file("gap.pdb"), atoms);
+  ToolRun run = run_tolva({example(1), dir.file("gap.pdb")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "Residues A5 not used in alignment\nResidues A5 not used in comparison\n");
+  EXPECT_LT(pair_rmsd(run), 2e-3);
+}
+
+TEST(ToolRun, NothingInCommonIsAnErrorNotANumber)
+{
+  ToolRun run = run_tolva({"-r", "Z99", example(1), example(2)});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Residues Z99 not used in comparison\n"
+                     "tolva:4.0: No atom to compare between " + example(1) + " and " + example(2) + ".\n");
+  EXPECT_EQ(run.out.find("nan"), std::string::npos);
+}
+
+TEST(ToolRun, FileOrderNumberingMatchesRenumberedCopies)
+{
+  TempDir dir;
+  auto renumbered = base();
+  for (AtomLine& a : renumbered) a.set_number(a.number() + 100);
+  write_atoms(dir.file("renumbered.pdb"), renumbered);
+  ToolRun by_id = run_tolva({example(1), dir.file("renumbered.pdb")});
+  EXPECT_EQ(by_id.status, 1);  // no residue id in common
+  ToolRun by_order = run_tolva({"-f", example(1), dir.file("renumbered.pdb")});
+  EXPECT_EQ(by_order.status, 0) << by_order.err;
+  EXPECT_LT(pair_rmsd(by_order), 2e-3);
+}
+
+TEST(ToolRun, DifferentAminoAcidsNeedAnotherSelection)
+{
+  // ALA renamed GLY at A10: the generalised amino acid has no all-atom rule.
+  TempDir dir;
+  auto atoms = base();
+  for (AtomLine& a : atoms)
+    if (in_residue(a, 'A', 10)) a.text.replace(17, 3, "GLY");
+  write_atoms(dir.file("gly.pdb"), atoms);
+  ToolRun all = run_tolva({example(1), dir.file("gly.pdb")});
+  EXPECT_EQ(all.status, 1);
+  EXPECT_EQ(all.err, "tolva:4.0: All atom rmsd cannot be computed for type: Amino\n");
+  ToolRun backbone = run_tolva({"-B", example(1), dir.file("gly.pdb")});
+  EXPECT_EQ(backbone.status, 0) << backbone.err;
+  EXPECT_LT(pair_rmsd(backbone), 2e-3);
+}
+
+TEST(ToolRun, WorkerFailureBecomesTheErrorLine)
+{
+  // Without validation an atom missing from one copy breaks the pairing.
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int k = 0; k < 4; ++k) {
+    std::vector<AtomLine> atoms;
+    for (const AtomLine& a : read_atoms(example(1 + k % 3)))
+      if (a.residue_name() != "HOH") atoms.push_back(a);  // waters differ between models
+    if (k == 2) atoms.erase(atoms.begin() + 40);
+    files.push_back(dir.file("s" + std::to_string(k) + ".pdb"));
+    write_atoms(files.back(), atoms);
+  }
+  for (const char* jobs : {"1", "4"}) {
+    ToolRun run = run_tolva({"-n", "-c", "-j", jobs, files[0], files[1], files[2], files[3]});
+    EXPECT_EQ(run.status, 1) << jobs;
+    EXPECT_NE(run.err.find("tolva:4.0: Missing atoms (" + files[0] + " = "), std::string::npos) << run.err;
+  }
+}
+
+TEST(ToolRun, ListFileWordsAreExpanded)
+{
+  TempDir dir;
+  write_file(dir.file("list"), example(1) + "\n\t" + std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model[23].pdb.gz");
+  ToolRun run = run_tolva({"-c", "-i", dir.file("list"), "ignored.pdb"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("1lcd-model2.pdb.gz: "), std::string::npos);
+  EXPECT_NE(run.out.find("1lcd-model3.pdb.gz: "), std::string::npos);
+}
