@@ -95,6 +95,7 @@ CFragHandler& CFragHandler::operator=(const CFragHandler& other)
   store = other.store;
   alignAtoms.clear();
   rmsdAtoms.clear();
+  rmsdSharesAlign = false;
   return *this;
 }
 
@@ -106,8 +107,10 @@ void CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> resid
 {
   // The first residue of an id wins; a later one is dropped.
   if (residues.count(id) != 0) return;
-  residues.emplace(id, residue.get());
-  store->push_back(std::move(residue));
+  // A clone is sized to the atoms it holds, where the residue read grew
+  // its vectors atom by atom: the handler keeps thousands of them.
+  store->emplace_back(residue->clone());
+  residues.emplace(id, store->back().get());
   ids.insert(id);
 }
 
@@ -281,8 +284,8 @@ void CFragHandler::CheckAlign(const CFragHandler& other) const
 
 void CFragHandler::CheckRmsd(const CFragHandler& other) const
 {
-  check_counts(rmsdAtoms, other, other.rmsdAtoms);
-  if (rmsdAtoms.empty()) {
+  check_counts(GetRmsdAtoms(), other, other.GetRmsdAtoms());
+  if (GetRmsdAtoms().empty()) {
     CException e("No atom to compare between ");
     e << GetFileName() << " and " << other.GetFileName() << ".";
     throw e;
@@ -302,9 +305,9 @@ void CFragHandler::Align(CFragHandler& other)
 
 float CFragHandler::Rmsd(const CFragHandler& other) const
 {
-  if (__very_verbose) list_pairs("rmsd: ", rmsdAtoms, other, other.rmsdAtoms);
+  if (__very_verbose) list_pairs("rmsd: ", GetRmsdAtoms(), other, other.GetRmsdAtoms());
   CheckRmsd(other);
-  return rmsd(other.rmsdAtoms, rmsdAtoms);
+  return rmsd(other.GetRmsdAtoms(), GetRmsdAtoms());
 }
 
 oPdbstream& operator<<(oPdbstream& os, const CFragHandler& frag)

@@ -48,6 +48,9 @@ public:
 
   void AlignFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types);
   void RmsdFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types);
+  // The RMSD is measured on the align atoms themselves: one list, not two
+  // equal ones (thousands of structures are held at once).
+  void UseAlignAtomsForRmsd() { rmsdSharesAlign = true; }
   void Filter(AtomList& out, const CResIdSet& ids, const std::vector<t_Residue*>& types);
 
   // Superimposes `other` on this structure, moving every residue of other.
@@ -64,7 +67,7 @@ public:
   const CResIdSet& GetIds() const { return ids; }
   const ResidueMap& GetResidues() const { return residues; }
   const AtomList& GetAlignAtoms() const { return alignAtoms; }
-  const AtomList& GetRmsdAtoms() const { return rmsdAtoms; }
+  const AtomList& GetRmsdAtoms() const { return rmsdSharesAlign ? alignAtoms : rmsdAtoms; }
   int GetSerial() const { return serial; }
 
   static int next_serial_no;
@@ -79,6 +82,7 @@ private:
   CResIdSet ids;
   AtomList alignAtoms;
   AtomList rmsdAtoms;
+  bool rmsdSharesAlign = false;
   int serial;
   // The residues outlive every copy of the handler that points at them.
   std::shared_ptr<std::vector<std::unique_ptr<AbstractResidue>>> store;

@@ -160,10 +160,14 @@ void CRmsEngine::Initialize()
   rmsdIds = intersection(rmsdIds, common_rmsd);
 
   alignSequence = Sequence(alignIds);
-  rmsdSequence = rmsdIds == alignIds ? alignSequence : Sequence(rmsdIds);
+  const bool same = rmsdIds == alignIds;
+  rmsdSequence = same ? alignSequence : Sequence(rmsdIds);
   for (CFragHandler& frag : frags) {
     frag.AlignFilter(alignIds, alignSequence);
-    frag.RmsdFilter(rmsdIds, rmsdSequence);
+    if (same)
+      frag.UseAlignAtomsForRmsd();
+    else
+      frag.RmsdFilter(rmsdIds, rmsdSequence);
   }
 }
 
@@ -270,13 +274,19 @@ void CRmsEngine::ComputePartialMatrix(unsigned k)
   std::pair<uint64_t, uint64_t> ij = CPackedMatrix::pair_at(n, static_cast<uint64_t>(ranges[k].first));
   uint64_t i = ij.first, j = ij.second;
   for (int64_t p = ranges[k].first; p <= ranges[k].last; ++p) {
-    (*matrix)[static_cast<uint64_t>(p)] = superposed_rmsd(flatAlign[i], flatAlign[j], flatRmsd[i], flatRmsd[j]);
+    (*matrix)[static_cast<uint64_t>(p)] = PairDistance(i, j);
     donePairs.fetch_add(1, std::memory_order_relaxed);
     if (++j == n) {
       ++i;
       j = i + 1;
     }
   }
+}
+
+float CRmsEngine::PairDistance(uint64_t i, uint64_t j) const
+{
+  const std::vector<CFlatAtoms>& measured = flatRmsd.empty() ? flatAlign : flatRmsd;
+  return superposed_rmsd(flatAlign[i], flatAlign[j], measured[i], measured[j]);
 }
 
 void CRmsEngine::FillMatrix()
@@ -289,9 +299,10 @@ void CRmsEngine::FillMatrix()
   }
   flatAlign.clear();
   flatRmsd.clear();
+  const bool shared = &frags[0].GetRmsdAtoms() == &frags[0].GetAlignAtoms();
   for (const CFragHandler& frag : frags) {
     flatAlign.emplace_back(points_of(frag.GetAlignAtoms()));
-    flatRmsd.emplace_back(points_of(frag.GetRmsdAtoms()));
+    if (!shared) flatRmsd.emplace_back(points_of(frag.GetRmsdAtoms()));
   }
 }
 
@@ -389,7 +400,7 @@ void CRmsEngine::Cluster()
     if (threads <= 1) {
       for (uint64_t i = 0, p = 0; i + 1 < n; ++i)
         for (uint64_t j = i + 1; j < n; ++j, ++p) {
-          (*matrix)[p] = superposed_rmsd(flatAlign[i], flatAlign[j], flatRmsd[i], flatRmsd[j]);
+          (*matrix)[p] = PairDistance(i, j);
           progress.step(++donePairs);
         }
     } else {
@@ -404,7 +415,8 @@ void CRmsEngine::Cluster()
     ranges.clear();
     flatAlign.clear();
     flatRmsd.clear();
-    ReplayAlignments();
+    // Only the -o file and the viewer see where the structures stand.
+    if (alignFile != nullptr || !__root_only) ReplayAlignments();
   }
   progress.finish();
   ReportFarthest();

@@ -65,6 +65,8 @@ private:
   void PairMode();
   void CompareMode();
   void FillMatrix();
+  // The distance of a pair from the flat copies, structure i fixed.
+  float PairDistance(uint64_t i, uint64_t j) const;
   void ReplayAlignments();
   void ReportFarthest();
   void BuildTree();
