@@ -20,15 +20,17 @@ public:
   // superposition forms it: single-precision sum, then the division.
   explicit CFlatAtoms(const std::vector<CPoint3D>& points);
 
-  size_t size() const { return x.size(); }
+  size_t size() const { return count; }
   const CPoint3D& centroid() const { return centre; }
 
-  // Coordinates relative to the centroid, one array per axis.
+  // Coordinates relative to the centroid, one array per axis, padded with
+  // zeros to a whole number of vector lanes.
   std::vector<float> x, y, z;
   // The sum of the squared centred coordinates, in double.
   double squares = 0.0;
 
 private:
+  size_t count = 0;
   CPoint3D centre;
 };
 
