@@ -178,6 +178,17 @@ float CRmsEngine::Distance(int i, int j) const
   return matrix->at(static_cast<uint64_t>(i), static_cast<uint64_t>(j));
 }
 
+void CRmsEngine::SetDistances(const CPackedMatrix& distances)
+{
+  if (distances.size() != frags.size()) {
+    CIntLibException e("A distance matrix for ", __FILE__, __LINE__);
+    e << static_cast<unsigned long>(distances.size()) << " structures given to an engine of "
+      << static_cast<unsigned long>(frags.size());
+    throw e;
+  }
+  matrix.reset(new CPackedMatrix(distances));
+}
+
 void CRmsEngine::Execute()
 {
   if (frags.size() == 2) {

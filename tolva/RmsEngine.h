@@ -46,6 +46,9 @@ public:
 
   // The distance of two structures: -1 without a matrix, 0 on the diagonal.
   float Distance(int i, int j) const;
+  // Installs a distance matrix computed elsewhere, for as many structures
+  // as the engine holds.
+  void SetDistances(const CPackedMatrix& distances);
 
   // Worker bodies, started through __redirect.
   void ComputePartialComparison(unsigned k, Results* results);
