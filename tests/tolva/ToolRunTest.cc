@@ -3,6 +3,7 @@
 // aligned -o file, and the same answers whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -347,4 +348,90 @@ TEST(ToolRun, ListFileWordsAreExpanded)
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("1lcd-model2.pdb.gz: "), std::string::npos);
   EXPECT_NE(run.out.find("1lcd-model3.pdb.gz: "), std::string::npos);
+}
+
+TEST(ToolRun, VeryVerboseListingStopsAtTheShorterList)
+{
+  TempDir dir;
+  std::vector<AtomLine> full, shorter;
+  for (const AtomLine& a : base())
+    if (a.chain() == 'A' && a.number() <= 2) full.push_back(a);
+  shorter = full;
+  for (size_t k = shorter.size(); k-- > 0;)  // the last heavy atom: hydrogens are never listed
+    if (!shorter[k].is_hydrogen()) {
+      shorter.erase(shorter.begin() + k);
+      break;
+    }
+  write_atoms(dir.file("full.pdb"), full);
+  write_atoms(dir.file("short.pdb"), shorter);
+  ToolRun run = run_tolva({"-n", "-v", "-v", dir.file("full.pdb"), dir.file("short.pdb")});
+  EXPECT_EQ(run.status, 1);
+  size_t heavy = std::count_if(full.begin(), full.end(), [](const AtomLine& a) { return !a.is_hydrogen(); });
+  const std::string head = "align: " + dir.file("full.pdb") + "(" + std::to_string(heavy) + " atoms)  = " +
+                           dir.file("short.pdb") + "(" + std::to_string(heavy - 1) + " atoms)\n" + "align: " +
+                           dir.file("full.pdb") + " = " + dir.file("short.pdb") + "\n";
+  size_t at = run.out.find(head);
+  ASSERT_NE(at, std::string::npos) << run.out;
+  std::string listing = run.out.substr(at + head.size());
+  EXPECT_EQ(static_cast<size_t>(std::count(listing.begin(), listing.end(), '\n')), heavy - 1);
+  EXPECT_NE(run.err.find("Missing atoms (" + dir.file("full.pdb") + " = " + std::to_string(heavy) + ")  vs (" +
+                         dir.file("short.pdb") + " = " + std::to_string(heavy - 1) + ")"),
+            std::string::npos) << run.err;
+}
+
+TEST(ToolRun, StrandOrderSortsByIdWhileFileOrderKeepsTheFile)
+{
+  // The chains written in another order: -e pairs residues by their sorted
+  // ids, -f by their place in the file.
+  TempDir dir;
+  std::vector<AtomLine> reordered;
+  for (char chain : {'A', 'B', 'C'})  // the file has B, C, then A
+    for (const AtomLine& a : base())
+      if (a.chain() == chain) reordered.push_back(a);
+  write_atoms(dir.file("reordered.pdb"), reordered);
+  ToolRun sorted = run_tolva({"-e", example(1), dir.file("reordered.pdb")});
+  EXPECT_EQ(sorted.status, 0) << sorted.err;
+  EXPECT_LT(pair_rmsd(sorted), 2e-3);
+  ToolRun file_order = run_tolva({"-f", example(1), dir.file("reordered.pdb")});
+  EXPECT_EQ(file_order.status, 1);
+  EXPECT_NE(file_order.err.find("Unsupported type correspondence: "), std::string::npos) << file_order.err;
+}
+
+TEST(ToolRun, NoDisplayNeededOutsideTheViewer)
+{
+  std::vector<std::pair<std::string, std::string>> no_x = {{"DISPLAY", ":65000"}};
+  EXPECT_EQ(run_tolva({example(1), example(2)}, "", no_x).status, 0);
+  EXPECT_EQ(run_tolva({"-c", example(1), example(2), example(3)}, "", no_x).status, 0);
+  EXPECT_EQ(run_tolva({"-R", example(1), example(2), example(3)}, "", no_x).status, 0);
+  EXPECT_EQ(run_tolva({"-V"}, "", no_x).status, 0);
+}
+
+TEST(ToolRun, DecimalCommaLocaleChangesNoNumber)
+{
+  // Where the machine has no such locale the run is in C anyway.
+  ToolRun c = run_tolva({"-c", example(1), example(2), example(3)}, "", {{"LC_ALL", "C"}});
+  ToolRun comma = run_tolva({"-c", example(1), example(2), example(3)}, "", {{"LC_ALL", "de_DE.UTF-8"}});
+  EXPECT_EQ(comma.out, c.out);
+  EXPECT_EQ(comma.status, 0);
+}
+
+TEST(ToolRun, MissingBaseAtomIsNamed)
+{
+  // Under -n a guanine without N9 against an adenine: the purine rule asks
+  // for the glycosidic nitrogen the guanine lacks.
+  std::string solution = shared_data("rna-puzzles/rp01/1_solution_0_rpr.pdb");
+  if (solution.empty()) GTEST_SKIP() << "shared structures absent";
+  TempDir dir;
+  std::vector<AtomLine> atoms = read_atoms(solution);
+  std::vector<AtomLine> without_n9;
+  int target = -1;
+  for (const AtomLine& a : atoms)
+    if (target < 0 && a.chain() == 'A' && (a.residue_name() == "  G" || a.residue_name() == "  A")) target = a.number();
+  for (const AtomLine& a : atoms)
+    if (!(a.chain() == 'A' && a.number() == target && a.name() == " N9 ")) without_n9.push_back(a);
+  write_atoms(dir.file("no-n9.pdb"), without_n9);
+  ToolRun run = run_tolva({"-n", solution, dir.file("no-n9.pdb")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("A" + std::to_string(target) + " of " + dir.file("no-n9.pdb") + " has no atom "),
+            std::string::npos) << run.err;
 }
