@@ -357,7 +357,8 @@ void CRmsEngine::BuildTree()
   // the workers, the biggest groups first. Leaves keep theirs unknown.
   std::atomic<size_t> next(0);
   auto find_all = [&nodes, &next, n](unsigned) {
-    for (size_t k = next.fetch_add(1); k + n < nodes.size(); k = next.fetch_add(1)) nodes[nodes.size() - 1 - k]->FindLMS();
+    for (size_t k = next.fetch_add(1); k + n < nodes.size(); k = next.fetch_add(1))
+      nodes[nodes.size() - 1 - k]->FindLMS();
   };
   unsigned threads = static_cast<unsigned>(__nb_threads);
   if (threads <= 1)

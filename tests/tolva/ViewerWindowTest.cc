@@ -107,7 +107,7 @@ bool exec_with(ClusterDrawable& d, gboolean (*action)(gpointer))
 {
   static bool timed_out;
   timed_out = false;
-  guint idle = g_idle_add(action, &d);
+  g_idle_add(action, &d);
   guint watchdog = g_timeout_add(10000, [](gpointer) -> gboolean { timed_out = true; gtk_main_quit(); return FALSE; },
                                  nullptr);
   try {
@@ -117,7 +117,6 @@ bool exec_with(ClusterDrawable& d, gboolean (*action)(gpointer))
     throw;
   }
   g_source_remove(watchdog);
-  (void)idle;
   return !timed_out;
 }
 
@@ -337,8 +336,10 @@ TEST_F(ViewerWindow, PicturesAreTheDrawnTree)
     {300, 250}, {300, 25}, {440, 200}, {440, 80},             // the root's
   };
   for (const auto& p : black) EXPECT_EQ(pixel_at(png, p.x, p.y), 0u) << p.x << "," << p.y;
-  struct { int x, y; } white[] = {{0, 0}, {479, 339}, {100, 300}, {300, 100}, {43, 322}, {437, 134}, {38, 325}, {40, 328}, {443, 137},
-                                  {60, 315}};  // no label beside a leaf
+  struct { int x, y; } white[] = {
+    {0, 0}, {479, 339}, {100, 300}, {300, 100}, {43, 322}, {437, 134}, {38, 325}, {40, 328}, {443, 137},
+    {60, 315},  // no label beside a leaf
+  };
   for (const auto& p : white) EXPECT_EQ(pixel_at(png, p.x, p.y), 0xffffffu) << p.x << "," << p.y;
 
   // The labels "1.00" and "2.50" stand on the baseline 7 pixels above a
