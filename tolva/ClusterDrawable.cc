@@ -21,7 +21,9 @@ namespace {
 void open_display()
 {
   if (gtk_init_check(nullptr, nullptr)) return;
-  const char* display = std::getenv("DISPLAY");
+  // GTK's own --display option wins over the environment.
+  const char* display = gdk_get_display_arg_name();
+  if (display == nullptr) display = std::getenv("DISPLAY");
   CException e("Cannot open the display ");
   e << (display != nullptr ? display : "(DISPLAY is not set)") << " for the cluster viewer; -R prints the root alone.";
   throw e;
@@ -59,6 +61,8 @@ ClusterDrawable::ClusterDrawable(CGroup* r)
 {
   open_display();
   window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  // Closing the window destroys it before exec returns.
+  g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
   gtk_object_set_data(GTK_OBJECT(window), "window", window);
   gtk_window_set_default_size(GTK_WINDOW(window), 400, 300);
   gtk_window_set_title(GTK_WINDOW(window), "Tolva (gtk version)");
@@ -85,19 +89,33 @@ ClusterDrawable::ClusterDrawable(CGroup* r)
   gtk_widget_show(window);
 }
 
-// The widgets belong to GTK, which destroys them with the window.
-ClusterDrawable::~ClusterDrawable() = default;
+// The window and the menu hold this object as their callbacks' data: they
+// go with it, so that no later event reaches a dead object and the window
+// does not stay on screen, frozen, while the run goes on.
+ClusterDrawable::~ClusterDrawable()
+{
+  if (window != nullptr) {
+    g_object_remove_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
+    g_signal_handlers_disconnect_matched(window, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+    g_signal_handlers_disconnect_matched(area, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+    gtk_widget_destroy(window);
+  }
+  if (menu != nullptr) gtk_widget_destroy(menu);
+  if (pixmap != nullptr) g_object_unref(pixmap);
+}
 
 void ClusterDrawable::exec()
 {
-  gtk_main();
+  // A failure while the window was being built is not left for the user
+  // to find by quitting.
+  if (!failure && window != nullptr) gtk_main();
   if (failure) std::rethrow_exception(failure);
 }
 
 void ClusterDrawable::fail(std::exception_ptr f)
 {
   if (!failure) failure = f;
-  gtk_main_quit();
+  if (gtk_main_level() > 0) gtk_main_quit();
 }
 
 GtkWidget* ClusterDrawable::getMenu()
@@ -139,15 +157,8 @@ void ClusterDrawable::recursiveDrawTree(const CGroup& group, GtkWidget* widget)
 
   char label[32];
   std::snprintf(label, sizeof label, "%.2f", group.GetDistance());
-  GdkFont* font = gtk_style_get_font(widget->style);
-  if (font != nullptr) {
-    gdk_draw_text(pixmap, font, gc, X + 4, Y - 7, label, static_cast<gint>(std::strlen(label)));
-  } else {  // no core font on this display: Pango draws the label, baseline at the same place
-    PangoLayout* layout = gtk_widget_create_pango_layout(widget, label);
-    int baseline = pango_layout_get_baseline(layout) / PANGO_SCALE;
-    gdk_draw_layout(pixmap, gc, X + 4, Y - 7 - baseline, layout);
-    g_object_unref(layout);
-  }
+  gdk_draw_text(pixmap, gtk_style_get_font(widget->style), gc, X + 4, Y - 7, label,
+                static_cast<gint>(std::strlen(label)));
 
   const CGroup* children[2] = {group.GetLeft(), group.GetRight()};
   for (const CGroup* child : children) {
@@ -243,6 +254,9 @@ void ClusterDrawable::quit() { gtk_main_quit(); }
 void ClusterDrawable::saveDialog()
 {
   GtkWidget* dialog = gtk_file_selection_new("Save");
+  // The dialog belongs to the viewer and closes with it.
+  gtk_window_set_transient_for(GTK_WINDOW(dialog), GTK_WINDOW(window));
+  gtk_window_set_destroy_with_parent(GTK_WINDOW(dialog), TRUE);
   GtkFileSelection* selection = GTK_FILE_SELECTION(dialog);
   connect(selection->ok_button, "clicked", G_CALLBACK(Interface::save), this);
   g_signal_connect_swapped(selection->ok_button, "clicked", G_CALLBACK(gtk_widget_destroy), dialog);
@@ -258,12 +272,21 @@ bool ClusterDrawable::save(const char* name)
     report(window, std::string("Picture not saved: the name \"") + (name ? name : "") + "\" is too short.");
     return false;
   }
-  if (pixmap == nullptr) {
+  std::string file = name;
+  // OK in the dialog with no name typed gives its folder: that names no
+  // picture, and ".png" added to it would make a hidden file.
+  if (file.back() == '/') {
+    report(window, "Picture not saved: " + file + " is a folder; give a file name.");
+    return false;
+  }
+  // A resize replaces the pixmap; its drawing waits for the next expose.
+  if (redrawPending && area != nullptr) realize(area);
+  GdkPixbuf* picture =
+    pixmap != nullptr ? gdk_pixbuf_get_from_drawable(nullptr, pixmap, nullptr, 0, 0, 0, 0, -1, -1) : nullptr;
+  if (picture == nullptr) {
     report(window, "Picture not saved: nothing is drawn yet.");
     return false;
   }
-  GdkPixbuf* picture = gdk_pixbuf_get_from_drawable(nullptr, pixmap, nullptr, 0, 0, 0, 0, -1, -1);
-  std::string file = name;
   GError* error = nullptr;
   gboolean saved;
   if (ends_with(file, ".jpg")) {

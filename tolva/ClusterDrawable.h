@@ -21,10 +21,11 @@ public:
   // window; throws when no display can be opened.
   explicit ClusterDrawable(CGroup* root);
   virtual ClusterDrawable* newInstance(CGroup* root) const { return new ClusterDrawable(root); }
+  // Closes the window if the user has not.
   virtual ~ClusterDrawable();
 
-  // Shows the window and returns when the user quits. A failure inside a
-  // callback ends the loop and is rethrown here.
+  // Runs the window until the user quits. A failure inside a callback ends
+  // the loop and is rethrown here.
   void exec();
 
   GtkWidget* getMenu();
@@ -46,6 +47,7 @@ public:
 
   GtkWidget* getWindow() const { return window; }
   GtkWidget* getArea() const { return area; }
+  GtkWidget* getPopupMenu() const { return menu; }
   CGroup* getPicked() const { return picked; }
   // The pixel at which a layout point is drawn.
   int pixelX(float x) const { return static_cast<int>(x * scaleX + offsetX); }

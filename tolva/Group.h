@@ -32,7 +32,8 @@ public:
   void SetInSpace(float x0, float y0, float width, float height);
   float SetInSpace(float x0, float y0, float width, float height, float step, float rootDistance, float y);
   // Writes the members, chained onto each other, to a private temporary
-  // PDB file and starts the external viewer on it.
+  // PDB file and starts the external viewer on it; the main loop reaps the
+  // viewer and removes the file when it ends.
   void RasmolDisplay();
 
   float GetDistance() const { return distance; }

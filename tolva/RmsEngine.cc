@@ -375,11 +375,12 @@ void CRmsEngine::BuildTree()
   delete root;
   root = nodes.back();
 
-  // Each group's representative reads only the matrix: spread over the
-  // workers, the biggest groups first.
+  // Each merged group's representative reads only the matrix: spread over
+  // the workers, the biggest groups first. Leaves keep theirs unknown.
   std::atomic<size_t> next(0);
-  auto find_all = [&nodes, &next](unsigned) {
-    for (size_t k = next.fetch_add(1); k < nodes.size(); k = next.fetch_add(1)) nodes[nodes.size() - 1 - k]->FindLMS();
+  auto find_all = [&nodes, &next, n](unsigned) {
+    for (size_t k = next.fetch_add(1); k + n < nodes.size(); k = next.fetch_add(1))
+      nodes[nodes.size() - 1 - k]->FindLMS();
   };
   unsigned threads = static_cast<unsigned>(__nb_threads);
   if (threads <= 1)

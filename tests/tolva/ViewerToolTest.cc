@@ -1,0 +1,334 @@
+// The built tool's viewer as a user meets it: real mouse and keyboard input
+// through xdotool on the X display of xvfb-run, and the tool's outputs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include <gdk/gdkx.h>
+
+#include "RunTool.h"
+#include "TestSupport.h"
+#include "ViewerSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string example(int k)
+{
+  return std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model" + std::to_string(k) + ".pdb.gz";
+}
+
+// The examples' tree in the default 400 x 300 window (scales 0.32 and
+// -0.26, offsets 40 and 285): leaves 1, 2, 3 at y = 0, 500, 1000, the
+// inner node {2, 3} at x = 1000 x 1.26962 / 1.55137, the root at y = 375.
+const int kLeaf1[2] = {40, 285};
+const int kLeaf2[2] = {40, 155};
+const int kInner[2] = {301, 90};
+const int kRoot[2] = {360, 187};
+
+const std::string kBar = "[3] \n%:  0    25   50   75   100\n   <|||||||||||||||||||||>\n"
+                         "Most distant structures (1.55137A):\n\t" +
+                         example(1) + "\n\t" + example(3) + "\n";
+
+std::string leaf_text(int k)
+{
+  return "Cluster with maximum distance of: 0 Angstroms.\nLMS member is unknown\n  " + example(k) + "\n\n";
+}
+
+const std::string kRootText = "Cluster with maximum distance of: 1.55137 Angstroms.\nLMS member is " + example(2) +
+                              "\n  " + example(1) + "\n  " + example(2) + "\n  " + example(3) + "\n\n";
+const std::string kInnerText = "Cluster with maximum distance of: 1.26962 Angstroms.\nLMS member is " + example(2) +
+                               "\n  " + example(2) + "\n  " + example(3) + "\n\n";
+
+bool eventually(const std::function<bool()>& done, int milliseconds = 10000)
+{
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// The tool running in the background, its outputs going to files.
+class RunningTool
+{
+public:
+  RunningTool(const TempDir& dir, std::vector<std::string> args,
+              const std::vector<std::pair<std::string, std::string>>& env = {})
+    : outPath(dir.file("tool.out")), errPath(dir.file("tool.err"))
+  {
+    args.insert(args.begin(), TOLVA_BINARY);
+    child = fork();
+    if (child == 0) {
+      int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(out, 1);
+      dup2(err, 2);
+      if (chdir(dir.path().c_str()) != 0) _exit(126);
+      for (const auto& var : env) setenv(var.first.c_str(), var.second.c_str(), 1);
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(&a[0]);
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  ~RunningTool()
+  {
+    if (child > 0 && status == kRunning) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
+  }
+
+  pid_t pid() const { return child; }
+  std::string out() const { return read_file(outPath); }
+  std::string err() const { return read_file(errPath); }
+  bool running()
+  {
+    poll();
+    return status == kRunning;
+  }
+  // The exit status once the tool has ended, -1 after a signal.
+  int wait_for_exit()
+  {
+    eventually([this] { return !running(); }, 15000);
+    return status;
+  }
+  // The tool's own children, from the kernel.
+  std::string children() const
+  {
+    std::string pid = std::to_string(child);
+    return read_file("/proc/" + pid + "/task/" + pid + "/children");
+  }
+
+private:
+  static const int kRunning = -2;
+  void poll()
+  {
+    int s;
+    if (status == kRunning && waitpid(child, &s, WNOHANG) == child) status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+  }
+
+  std::string outPath, errPath;
+  pid_t child = -1;
+  int status = kRunning;
+};
+
+// xdotool, never left waiting for ever.
+std::string xdo(const std::vector<std::string>& args)
+{
+  std::vector<std::string> all = {"20", "xdotool"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::string out = run_program("/usr/bin/timeout", all).out;
+  return out.substr(0, out.find('\n'));
+}
+
+std::string window_of(pid_t pid, const std::string& title)
+{
+  return xdo({"search", "--sync", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--name", title});
+}
+
+void click_at(const std::string& window, int x, int y, const std::string& button = "1")
+{
+  xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y), "click", button});
+}
+
+void click_at(const std::string& window, const int at[2], const std::string& button = "1")
+{
+  click_at(window, at[0], at[1], button);
+}
+
+// What a window manager sends when the user closes a window.
+void ask_to_close(const std::string& window)
+{
+  GdkEvent e = {};
+  e.client.type = GDK_CLIENT_EVENT;
+  e.client.send_event = TRUE;
+  e.client.message_type = gdk_atom_intern("WM_PROTOCOLS", FALSE);
+  e.client.data_format = 32;
+  e.client.data.l[0] = static_cast<long>(gdk_x11_get_xatom_by_name("WM_DELETE_WINDOW"));
+  e.client.data.l[1] = 0;  // CurrentTime
+  gdk_event_send_client_message(&e, static_cast<GdkNativeWindow>(std::stoul(window)));
+  gdk_flush();
+}
+
+bool is_file(const std::string& path)
+{
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int count_of(const std::string& text, const std::string& what)
+{
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class ViewerTool : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(open_test_display()) << "needs an X display: run under xvfb-run -a";
+    ASSERT_EQ(access("/usr/bin/xdotool", X_OK), 0) << "xdotool is not installed (scripts/install-deps)";
+  }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ViewerTool, ClicksPrintClustersAndQuitWritesTheOutputFileAfterwards)
+{
+  RunningTool tool(dir, {"-o", "aligned.pdb", example(1), example(2), example(3)});
+  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+  ASSERT_FALSE(window.empty()) << tool.err();
+
+  click_at(window, kLeaf1);
+  xdo({"keydown", "shift"});
+  click_at(window, kRoot);  // not handled
+  xdo({"keyup", "shift"});
+  xdo({"key", "Num_Lock"});
+  click_at(window, kRoot);
+  xdo({"key", "Num_Lock"});
+  xdo({"key", "Caps_Lock"});
+  click_at(window, kInner);
+  xdo({"key", "Caps_Lock"});
+  click_at(window, kRoot[0] + 3, kRoot[1]);
+  click_at(window, kRoot[0] + 5, kRoot[1]);  // out of reach: nothing
+  click_at(window, kLeaf2);
+  const std::string clicks = leaf_text(1) + kRootText + kInnerText + kRootText + leaf_text(2);
+  EXPECT_TRUE(eventually([&] { return tool.out() == kBar + clicks; })) << tool.out();
+  EXPECT_FALSE(is_file(dir.file("aligned.pdb")));
+
+  xdo({"windowfocus", "--sync", window});
+  xdo({"key", "ctrl+q"});
+  EXPECT_EQ(tool.wait_for_exit(), 0);
+  EXPECT_EQ(tool.out(), kBar + clicks);
+  EXPECT_EQ(tool.err(), "");
+  std::string aligned = read_file(dir.file("aligned.pdb"));
+  EXPECT_EQ(count_of(aligned, "REMARK 220 Original file: "), 3);
+  EXPECT_EQ(aligned.substr(aligned.rfind("END"), 3), "END");
+}
+
+TEST_F(ViewerTool, ControlSSavesThePictureAndClosingTheWindowEndsTheRun)
+{
+  RunningTool tool(dir, {"-o", "aligned.pdb", example(1), example(2), example(3)});
+  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+  ASSERT_FALSE(window.empty()) << tool.err();
+
+  xdo({"windowfocus", "--sync", window});
+  xdo({"key", "ctrl+s"});
+  std::string dialog = window_of(tool.pid(), "^Save$");
+  ASSERT_FALSE(dialog.empty());
+  xdo({"windowfocus", "--sync", dialog});
+  xdo({"key", "ctrl+a"});
+  xdo({"type", dir.file("tree")});
+  xdo({"key", "Return"});
+  ASSERT_TRUE(eventually([&] { return picture_format(dir.file("tree.png")) == "png"; }));
+  EXPECT_TRUE(eventually([&] { return xdo({"search", "--all", "--onlyvisible", "--pid", std::to_string(tool.pid()),
+                                           "--name", "^Save$"}).empty(); }));
+  GdkPixbuf* picture = nullptr;
+  ASSERT_TRUE(eventually([&] { return (picture = gdk_pixbuf_new_from_file(dir.file("tree.png").c_str(), nullptr)); }));
+  EXPECT_EQ(gdk_pixbuf_get_width(picture), 400);
+  EXPECT_EQ(gdk_pixbuf_get_height(picture), 300);
+  for (const int* node : {kLeaf1, kLeaf2, kInner, kRoot})
+    EXPECT_EQ(pixel_at(picture, node[0], node[1]), 0u) << node[0] << "," << node[1];
+  EXPECT_EQ(pixel_at(picture, 200, 200), 0xffffffu);
+  g_object_unref(picture);
+
+  ask_to_close(window);
+  EXPECT_EQ(tool.wait_for_exit(), 0);
+  EXPECT_EQ(tool.out(), kBar + "delete\n");
+  EXPECT_EQ(count_of(read_file(dir.file("aligned.pdb")), "REMARK 220 Original file: "), 3);
+}
+
+TEST_F(ViewerTool, MiddleButtonStartsTheViewerAndTheWindowCarriesOn)
+{
+  TempDir bin, tmp;
+  write_file(bin.file("xterm"), "#!/bin/sh\n"
+                                "grep -c 'REMARK 220 Original file: ' \"$3\" > '" + dir.file("members") + "'\n"
+                                "printf '%s\\n' \"$@\" > '" + dir.file("args") + "'\n");
+  chmod(bin.file("xterm").c_str(), 0755);
+  RunningTool tool(dir, {"-o", "aligned.pdb", example(1), example(2), example(3)},
+                   {{"PATH", bin.path() + ":" + std::getenv("PATH")}, {"TMPDIR", tmp.path()}});
+  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+  ASSERT_FALSE(window.empty()) << tool.err();
+
+  click_at(window, kRoot, "2");
+  ASSERT_TRUE(eventually([&] { return !read_file(dir.file("args")).empty(); }));
+  std::string args = read_file(dir.file("args"));
+  EXPECT_EQ(args.rfind("-e\nrasmol\n" + tmp.path() + "/tolva-", 0), 0u) << args;
+  EXPECT_EQ(read_file(dir.file("members")), "3\n");
+  // The viewer is reaped and its file removed while the window carries on.
+  EXPECT_TRUE(eventually([&] { return tool.children().empty() && run_program("/bin/ls", {tmp.path()}).out.empty(); }));
+  EXPECT_TRUE(tool.running());
+  click_at(window, kLeaf1);
+  EXPECT_TRUE(eventually([&] { return tool.out() == kBar + kRootText + "Aligning\nAligning\n" + leaf_text(1); }))
+    << tool.out();
+
+  xdo({"windowfocus", "--sync", window});
+  xdo({"key", "ctrl+q"});
+  EXPECT_EQ(tool.wait_for_exit(), 0);
+  EXPECT_TRUE(is_file(dir.file("aligned.pdb")));
+}
+
+TEST_F(ViewerTool, RealXtermShowsTheClusterInRasmol)
+{
+  if (access("/usr/bin/xterm", X_OK) != 0 || access("/usr/bin/rasmol", X_OK) != 0)
+    GTEST_SKIP() << "xterm or rasmol is not installed";
+  TempDir tmp;
+  RunningTool tool(dir, {example(1), example(2), example(3)}, {{"TMPDIR", tmp.path()}});
+  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+  ASSERT_FALSE(window.empty()) << tool.err();
+
+  click_at(window, kRoot, "2");
+  // RasMol names the file it read and the header's classification.
+  std::string rasmol =
+    xdo({"search", "--sync", "--onlyvisible", "--name", "^RasMol - tolva-.*\\.pdb THEORETICAL MODEL"});
+  ASSERT_FALSE(rasmol.empty());
+  std::string xterm = tool.children();
+  EXPECT_FALSE(xterm.empty());  // the terminal is the tool's own child
+  std::string viewer = xdo({"getwindowpid", rasmol});
+  ASSERT_FALSE(viewer.empty());
+
+  // RasMol ends, then its terminal, which the tool reaps; the file goes.
+  kill(std::stoi(viewer), SIGTERM);
+  EXPECT_TRUE(eventually([&] { return tool.children().empty() && run_program("/bin/ls", {tmp.path()}).out.empty(); }))
+    << tool.children();
+  xdo({"windowfocus", "--sync", window});
+  xdo({"key", "ctrl+q"});
+  EXPECT_EQ(tool.wait_for_exit(), 0);
+  EXPECT_EQ(tool.out(), kBar + kRootText + "Aligning\nAligning\n");
+}
+
+// No display is needed until the window is shown, and its lack is the
+// error line.
+TEST(ClusterModeWithoutDisplay, IsTheErrorLine)
+{
+  TempDir dir;
+  ToolRun run = run_tolva({"-o", "aligned.pdb", example(1), example(2), example(3)}, dir.path(),
+                          {{"DISPLAY", ":65000"}});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, kBar);
+  EXPECT_EQ(run.err, "tolva:4.0: Cannot open the display :65000 for the cluster viewer; -R prints the root alone.\n");
+  EXPECT_FALSE(is_file(dir.file("aligned.pdb")));
+
+  ToolRun root = run_tolva({"-R", example(1), example(2), example(3)}, dir.path(), {{"DISPLAY", ":65000"}});
+  EXPECT_EQ(root.status, 0);
+  EXPECT_EQ(root.out, kBar + "3 - 1.55137 A\n");
+}
