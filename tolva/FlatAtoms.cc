@@ -6,7 +6,8 @@
 #include "Rmsd.h"
 #include "Transfo.h"
 
-// The vector helpers below are always inlined: no vector crosses a call.
+// The vector helpers below are always inlined: no vector crosses a call,
+// whatever the ABI of vector arguments would be.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace tolva {
@@ -21,16 +22,20 @@ typedef double d4 __attribute__((vector_size(32)));
 
 const size_t kLanes = 4;
 
-inline f4 load(const float* p)
+// Always inlined, also without optimisation: a vector helper called from
+// the AVX2 clone would otherwise pass its vectors by another convention.
+#define FLAT_INLINE inline __attribute__((always_inline))
+
+FLAT_INLINE f4 load(const float* p)
 {
   f4 v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
-inline d4 widen(f4 v) { return __builtin_convertvector(v, d4); }
+FLAT_INLINE d4 widen(f4 v) { return __builtin_convertvector(v, d4); }
 
-inline double total(d4 v) { return (v[0] + v[1]) + (v[2] + v[3]); }
+FLAT_INLINE double total(d4 v) { return (v[0] + v[1]) + (v[2] + v[3]); }
 
 size_t padded(size_t n) { return (n + kLanes - 1) / kLanes * kLanes; }
 
