@@ -28,8 +28,10 @@ Model::Model(Model&& other) noexcept : residues(std::move(other.residues)), fact
 Model& Model::operator=(const Model& other)
 {
   if (this == &other) return *this;
+  // The clone first: a failure leaves this model as it was.
+  ResidueFactoryMethod* copy = other.factory->clone();
   delete factory;
-  factory = other.factory->clone();
+  factory = copy;
   clear();
   residues.reserve(other.residues.size());
   for (const AbstractResidue* r : other.residues) residues.push_back(r->clone());
@@ -63,6 +65,8 @@ std::vector<AbstractResidue*> Model::release()
 
 void Model::setResidueFM(ResidueFactoryMethod* f)
 {
+  // Handing the model its own factory again must not free it.
+  if (f == factory) return;
   delete factory;
   factory = f != nullptr ? f : new CResidueFM;
 }
@@ -83,9 +87,9 @@ Model::model_const_iterator Model::find(const CResId& id) const
 
 namespace {
 
-// The residue id and the atom type of "id:name", when the text has exactly
-// those two pieces.
-bool split_atom_name(const char* text, CResId& id, t_Atom*& type)
+// The two pieces of "id:name", empty pieces dropped; false unless there
+// are exactly two.
+bool split_atom_name(const char* text, std::string& id, std::string& name)
 {
   std::string copy = text != nullptr ? text : "";
   std::vector<std::string> pieces;
@@ -94,36 +98,46 @@ bool split_atom_name(const char* text, CResId& id, t_Atom*& type)
     if (colon > start) pieces.push_back(copy.substr(start, colon - start));
   if (start < copy.size()) pieces.push_back(copy.substr(start));
   if (pieces.size() != 2) return false;
-  id = CResId(pieces[0].c_str());
-  // The lookup rewrites four characters in place: give it a padded field.
-  std::string field = pieces[1];
-  if (field.size() < 4) field.resize(4, ' ');
-  type = iPdbstream::GetAtomType(&field[0], nullptr);
+  id = pieces[0];
+  name = pieces[1];
   return true;
+}
+
+// The residue's atom of that name, or an iterator on no residue. The name
+// is read as the PDB reader reads the residue's own atom lines, so that O
+// is an amino acid's carbonyl oxygen as it was when the file was read.
+template <typename Iterator, typename Residue>
+Iterator atom_named(Residue& residue, const std::string& name)
+{
+  // Past the four columns of an atom-name field the lookup would read a
+  // prefix (P   X as P): such a name is no atom's.
+  if (name.size() > at_Misc::kNameLength) return Iterator();
+  // The lookup rewrites four characters in place: give it a padded field.
+  std::string field = name;
+  field.resize(at_Misc::kNameLength, ' ');
+  t_Atom* type = iPdbstream::GetAtomType(&field[0], residue.getType());
+  Iterator atom = residue.find(type);
+  return atom == residue.end() ? Iterator() : atom;
 }
 
 }  // namespace
 
 AbstractResidue::ResidueIterator Model::find(const char* text)
 {
-  CResId id;
-  t_Atom* type = nullptr;
-  if (!split_atom_name(text, id, type)) return AbstractResidue::ResidueIterator();
-  model_iterator r = find(id);
+  std::string id, name;
+  if (!split_atom_name(text, id, name)) return AbstractResidue::ResidueIterator();
+  model_iterator r = find(CResId(id.c_str()));
   if (r == end()) return AbstractResidue::ResidueIterator();
-  AbstractResidue::ResidueIterator atom = (*r)->find(type);
-  return atom == (*r)->end() ? AbstractResidue::ResidueIterator() : atom;
+  return atom_named<AbstractResidue::ResidueIterator>(**r, name);
 }
 
 AbstractResidue::ResidueConstIterator Model::find(const char* text) const
 {
-  CResId id;
-  t_Atom* type = nullptr;
-  if (!split_atom_name(text, id, type)) return AbstractResidue::ResidueConstIterator();
-  model_const_iterator r = find(id);
+  std::string id, name;
+  if (!split_atom_name(text, id, name)) return AbstractResidue::ResidueConstIterator();
+  model_const_iterator r = find(CResId(id.c_str()));
   if (r == end()) return AbstractResidue::ResidueConstIterator();
-  AbstractResidue::ResidueConstIterator atom = (*r)->find(type);
-  return atom == (*r)->end() ? AbstractResidue::ResidueConstIterator() : atom;
+  return atom_named<AbstractResidue::ResidueConstIterator>(**r, name);
 }
 
 // Deletes the residues the predicate picks, keeping the others in order,

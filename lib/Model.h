@@ -81,13 +81,14 @@ public:
   void clear();
 
   const ResidueFactoryMethod& getResidueFM() const { return *factory; }
+  // Deletes the current factory and owns this one (null: a CResidueFM).
   void setResidueFM(ResidueFactoryMethod* factory);
 
   // The first residue of that id, or end().
   model_iterator find(const CResId& id);
   model_const_iterator find(const CResId& id) const;
-  // The atom named "residue id:atom name" (A12:C1'), or an iterator on no
-  // residue when there is none.
+  // The atom named "residue id:atom name" (A12:C1'), the name read as in
+  // the residue's atom lines; an iterator on no residue when there is none.
   AbstractResidue::ResidueIterator find(const char* text);
   AbstractResidue::ResidueConstIterator find(const char* text) const;
 

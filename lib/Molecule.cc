@@ -31,6 +31,7 @@ void Molecule::clear()
 
 const char* Molecule::getProperty(const char* key) const
 {
+  if (key == nullptr) return nullptr;
   std::map<std::string, std::string>::const_iterator p = properties.find(key);
   return p == properties.end() ? nullptr : p->second.c_str();
 }

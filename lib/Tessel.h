@@ -13,6 +13,8 @@
 #include "Exception.h"
 #include "Jacobi.h"
 #include "Messagestream.h"
+#include "Model.h"
+#include "Molecule.h"
 #include "Numerics.h"
 #include "Pdbstream.h"
 #include "Point3D.h"
