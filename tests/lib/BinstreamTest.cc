@@ -3,30 +3,13 @@
 #include <sstream>
 #include <string>
 
+#include "BinaryBytes.h"
 #include "Binstream.h"
 
+using testing_support::bytes_of;
+using testing_support::hex;
+
 namespace {
-
-template <typename T>
-std::string bytes_of(const T& value)
-{
-  std::stringbuf buf;
-  oBinstream out(&buf);
-  out << value;
-  return buf.str();
-}
-
-std::string hex(const std::string& s)
-{
-  static const char* digits = "0123456789ABCDEF";
-  std::string h;
-  for (unsigned char c : s) {
-    if (!h.empty()) h += ' ';
-    h += digits[c >> 4];
-    h += digits[c & 15];
-  }
-  return h;
-}
 
 }  // namespace
 

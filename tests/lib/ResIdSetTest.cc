@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "BinaryBytes.h"
 #include "Binstream.h"
 #include "CapturedMessages.h"
 #include "Exception.h"
 #include "ResIdSet.h"
 
 using testing_support::CapturedMessages;
+
+using testing_support::bytes_of;
+using testing_support::hex;
 
 namespace {
 
@@ -49,18 +53,6 @@ Parsed parse(const char* expression)
   CResIdSet set;
   set._parse_and_insert(expression);
   return {ids_of(set), captured.text()};
-}
-
-std::string hex(const std::string& s)
-{
-  static const char* digits = "0123456789ABCDEF";
-  std::string h;
-  for (unsigned char c : s) {
-    if (!h.empty()) h += ' ';
-    h += digits[c >> 4];
-    h += digits[c & 15];
-  }
-  return h;
 }
 
 }  // namespace

@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "BinaryBytes.h"
 #include "Binstream.h"
 #include "CapturedMessages.h"
 #include "Messagestream.h"
 #include "ResId.h"
 
 using testing_support::CapturedMessages;
+
+using testing_support::bytes_of;
+using testing_support::hex;
 
 namespace {
 
@@ -20,18 +24,6 @@ std::string text_of(const CResId& id)
   std::ostringstream os;
   os << id;
   return os.str();
-}
-
-std::string hex(const std::string& s)
-{
-  static const char* digits = "0123456789ABCDEF";
-  std::string h;
-  for (unsigned char c : s) {
-    if (!h.empty()) h += ' ';
-    h += digits[c >> 4];
-    h += digits[c & 15];
-  }
-  return h;
 }
 
 // Groups thousands with a full stop, as some locales do.

@@ -9,11 +9,14 @@
 #include <sstream>
 #include <string>
 
+#include "BinaryBytes.h"
 #include "Residue.h"
 #include "Binstream.h"
 #include "TesselInit.h"
 
 namespace type_test {
+
+using testing_support::bytes_of;
 
 // Every test process starts with an empty registry; the fixture fills it.
 class Registry : public ::testing::Test
@@ -33,16 +36,6 @@ public:
     for (const t_Atom* t : atom_types) insert_local(CAtom(0, 0, 0, const_cast<t_Atom*>(t)));
   }
 };
-
-// The bytes that `value` writes on a binary stream.
-template <typename T>
-std::string bytes_of(const T& value)
-{
-  std::stringbuf buf;
-  oBinstream out(&buf);
-  out << value;
-  return buf.str();
-}
 
 // Big-endian bytes of an int, as the binary streams write it.
 inline std::string int_bytes(int n)
