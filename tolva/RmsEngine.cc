@@ -29,7 +29,6 @@ namespace {
 // One worker's record: the task it runs and where it reports a failure.
 struct ThreadRecord
 {
-  CRmsEngine* engine;
   unsigned index;
   const std::function<void(unsigned)>* task;
   std::atomic<unsigned>* running;
@@ -215,7 +214,7 @@ namespace {
 
 // Starts `count` POSIX threads on the task, calls `wait` on this thread
 // while they run, joins them all and rethrows the first failure.
-void run_threads(CRmsEngine* engine, unsigned count, const std::function<void(unsigned)>& task,
+void run_threads(unsigned count, const std::function<void(unsigned)>& task,
                  const std::function<void()>& wait)
 {
   std::mutex mutex;
@@ -225,7 +224,7 @@ void run_threads(CRmsEngine* engine, unsigned count, const std::function<void(un
   std::vector<pthread_t> threads;
   threads.reserve(count);
   for (unsigned k = 0; k < count; ++k) {
-    records[k] = ThreadRecord{engine, k, &task, &running, &failure, &mutex};
+    records[k] = ThreadRecord{k, &task, &running, &failure, &mutex};
     pthread_t thread;
     if (pthread_create(&thread, nullptr, __redirect, &records[k]) != 0) {
       running.fetch_sub(count - k);
@@ -266,7 +265,7 @@ void CRmsEngine::CompareMode()
     ranges = split_ranges(static_cast<int64_t>(n), threads);
     ranges[0].first = 1;  // the reference structure is not compared with itself
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
-    run_threads(this, threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); }, pause_briefly);
+    run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); }, pause_briefly);
     ranges.clear();
   }
   // Equal RMSDs keep load order, with or without threads.
@@ -386,7 +385,7 @@ void CRmsEngine::BuildTree()
   if (threads <= 1)
     find_all(0);
   else
-    run_threads(this, threads, find_all, pause_briefly);
+    run_threads(threads, find_all, pause_briefly);
 }
 
 void CRmsEngine::Cluster()
@@ -417,7 +416,7 @@ void CRmsEngine::Cluster()
         }
     } else {
       ranges = split_ranges(static_cast<int64_t>(total), threads);
-      run_threads(this, threads, [this](unsigned k) { ComputePartialMatrix(k); },
+      run_threads(threads, [this](unsigned k) { ComputePartialMatrix(k); },
                   [this, &progress] {
                     pause_briefly();
                     progress.catch_up(donePairs.load());
