@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "TestSupport.h"
@@ -224,4 +225,16 @@ TEST(zfstream, GetlineOverGzipLines)
   EXPECT_EQ(b, "second");
   EXPECT_FALSE(std::getline(in, c));
   EXPECT_FALSE(in.bad());
+}
+
+TEST(zfstream, FailedFinalWriteIsReportedByClose)
+{
+  // /dev/full takes the open and refuses every byte.
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ozfstream out;
+  out.open("/dev/full", std::ios::out, 9);
+  ASSERT_TRUE(out.good());
+  out << "a few bytes that stay in the buffer until the close";
+  out.close();
+  EXPECT_TRUE(out.bad());
 }
