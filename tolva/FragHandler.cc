@@ -128,13 +128,16 @@ void CFragHandler::Load()
   residues.clear();
   ids.clear();
   if (!in.eof()) in >> model;
-  bool broken = in.bad();
-  in.close();
-  if (broken) {
+  if (in.bad()) {
+    // zlib names the file itself in front of its reason.
+    std::string reason = in.zbuf()->error();
+    std::string prefix = std::string(name) + ": ";
+    if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
     CException e("File ");
-    e << name << " is truncated or corrupt.";
+    e << name << " could not be read: " << (reason.empty() ? "read error" : reason.c_str()) << ".";
     throw e;
   }
+  in.close();
   if (__residue_validation) model.validate();
   if (model.empty()) return;
 

@@ -461,3 +461,16 @@ TEST(ToolRun, MissingBaseAtomIsNamed)
   EXPECT_NE(run.err.find("A" + std::to_string(target) + " of " + dir.file("no-n9.pdb") + " has no atom "),
             std::string::npos) << run.err;
 }
+
+TEST(ToolRun, TruncatedOrUnreadableFileIsTheErrorLine)
+{
+  TempDir dir;
+  std::string packed = read_file(example(1));
+  write_file(dir.file("cut.pdb.gz"), packed.substr(0, packed.size() / 3));
+  ToolRun cut = run_tolva({dir.file("cut.pdb.gz"), example(2)});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.err, "tolva:4.0: File " + dir.file("cut.pdb.gz") + " could not be read: unexpected end of file.\n");
+  ToolRun folder = run_tolva({dir.path(), example(2)});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.err, "tolva:4.0: File " + dir.path() + " could not be read: Is a directory.\n");
+}
