@@ -469,7 +469,10 @@ TEST(ToolRun, TruncatedOrUnreadableFileIsTheErrorLine)
   write_file(dir.file("cut.pdb.gz"), packed.substr(0, packed.size() / 3));
   ToolRun cut = run_tolva({dir.file("cut.pdb.gz"), example(2)});
   EXPECT_EQ(cut.status, 1);
-  EXPECT_EQ(cut.err, "tolva:4.0: File " + dir.file("cut.pdb.gz") + " could not be read: unexpected end of file.\n");
+  // The residue cut in two may be reported on its way; the error line ends the run.
+  const std::string line = "tolva:4.0: File " + dir.file("cut.pdb.gz") + " could not be read: unexpected end of file.\n";
+  ASSERT_GE(cut.err.size(), line.size());
+  EXPECT_EQ(cut.err.substr(cut.err.size() - line.size()), line);
   ToolRun folder = run_tolva({dir.path(), example(2)});
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "tolva:4.0: File " + dir.path() + " could not be read: Is a directory.\n");
