@@ -36,6 +36,12 @@ std::vector<AtomLine> base() { return read_atoms(example(1)); }
 
 bool in_residue(const AtomLine& a, char chain, int number) { return a.chain() == chain && a.number() == number; }
 
+// The first model with residue A10 moved by dx along x.
+std::vector<AtomLine> a10_moved(double dx)
+{
+  return displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, dx, 0, 0);
+}
+
 // Horn's closed form of the optimal superposition: the largest eigenvalue
 // of a 4x4 symmetric matrix, by Jacobi rotations, in double precision.
 double largest_eigenvalue(double N[4][4])
@@ -193,12 +199,9 @@ void expect_independent_superposition(const std::string& solution, const std::st
 TEST(ToolRun, CompareModeRanksByRmsd)
 {
   TempDir dir;
-  auto shift = [&](double d) {
-    return displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, d, 0, 0);
-  };
-  write_atoms(dir.file("far.pdb"), shift(1.5));
-  write_atoms(dir.file("near.pdb"), shift(0.25));
-  write_atoms(dir.file("far2.pdb"), shift(-1.5));
+  write_atoms(dir.file("far.pdb"), a10_moved(1.5));
+  write_atoms(dir.file("near.pdb"), a10_moved(0.25));
+  write_atoms(dir.file("far2.pdb"), a10_moved(-1.5));
   ToolRun run = run_tolva({"-c", "-a", "A1-A9,A11-A20", "-r", "A10", example(1), dir.file("far.pdb"),
                            dir.file("near.pdb"), dir.file("far2.pdb")});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -219,12 +222,9 @@ TEST(ToolRun, ClusterRootOfTheThreeStructureExample)
 {
   // d(0,1) = 1, d(0,2) = 3, d(1,2) = 2: 0 and 1 merge at 1, the root is 3.
   TempDir dir;
-  auto shift = [&](double d) {
-    return displaced(base(), [](const AtomLine& a) { return in_residue(a, 'A', 10); }, d, 0, 0);
-  };
   write_atoms(dir.file("s0.pdb"), base());
-  write_atoms(dir.file("s1.pdb"), shift(1));
-  write_atoms(dir.file("s2.pdb"), shift(3));
+  write_atoms(dir.file("s1.pdb"), a10_moved(1));
+  write_atoms(dir.file("s2.pdb"), a10_moved(3));
   ToolRun run = run_tolva({"-R", "-v", "-a", "A1-A9,A11-A51", "-r", "A10", dir.file("s0.pdb"), dir.file("s1.pdb"),
                            dir.file("s2.pdb")});
   ASSERT_EQ(run.status, 0) << run.err;
