@@ -6,6 +6,7 @@
 #include "AtomSet.h"
 #include "Binstream.h"
 #include "Exception.h"
+#include "IdealBases.h"
 #include "Messagestream.h"
 #include "Pdbstream.h"
 #include "ResidueType.h"
@@ -67,9 +68,18 @@ CResidue* CResidue::clone() const { return new CResidue(*this); }
 
 void CResidue::setIdeal()
 {
-  CFatalIntLibException e("CResidue::setIdeal: ideal conformations are not available.",
-                          __FILE__, __LINE__);
-  throw e;
+  std::vector<CAtom> ideal = idealAtoms(type);
+  // Known before anything is erased: a residue without an ideal base keeps
+  // its atoms.
+  if (ideal.empty()) {
+    gOut->setLevel(2) << "Oups, setIdeal erased the residue "
+                      << "but the ideal confo is unknown.  Go get a coffee!" << std::endl;
+    return;
+  }
+  // init takes the atoms as placed coordinates under the identity, so the
+  // base lands at the table's coordinates whatever the transformation was.
+  refAtoms.swap(ideal);
+  init();
 }
 
 CResidue& CResidue::operator=(const CTransfo& t)

@@ -28,7 +28,9 @@ public:
 
   CResidue* clone() const override;
 
-  // Not available: an internal error.
+  // An rA, rC, rG or rU becomes its ideal base and C1', at the ideal
+  // coordinates under the identity transformation, with a frame rebuilt
+  // from them; any other residue is left as it is, with a message.
   void setIdeal() override;
   CResidue& operator=(const CTransfo& t) override;
   CAtom& operator[](const t_Atom* atom_type) override;
