@@ -5,7 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "Algo.h"
+#include "AtomSet.h"
 #include "Binstream.h"
+#include "Messagestream.h"
 #include "Pdbstream.h"
 #include "ResId.h"
 #include "ResidueFactory.h"
@@ -184,6 +187,57 @@ void Model::removeAminoAcid() { remove_if(is_amino_acid); }
 void Model::removeNucleicAcid() { remove_if(is_nucleic_acid); }
 void Model::keepAminoAcid() { remove_if([](const AbstractResidue* r) { return !is_amino_acid(r); }); }
 void Model::keepNucleicAcid() { remove_if([](const AbstractResidue* r) { return !is_nucleic_acid(r); }); }
+
+namespace {
+
+// Boxes this close may hold atoms that clash; atoms this close clash.
+constexpr float kContactDistance = 2.0f;
+constexpr float kClashDistance = 0.8f;
+
+// The heavy atoms of a residue, in current coordinates: no hydrogen, lone
+// pair or pseudo-atom.
+std::vector<CPoint3D> heavy_atoms(const AbstractResidue& r)
+{
+  std::vector<CPoint3D> atoms;
+  for (AbstractResidue::ResidueConstIterator a = r.begin(new atomset_and(new no_pse_lp_atom_set, new no_hydrogen_set));
+       a != r.end(); ++a)
+    atoms.push_back(*a);
+  return atoms;
+}
+
+bool clash(const std::vector<CPoint3D>& a, const std::vector<CPoint3D>& b)
+{
+  for (const CPoint3D& x : a)
+    for (const CPoint3D& y : b)
+      if ((x | y) < kClashDistance) return true;
+  return false;
+}
+
+}  // namespace
+
+void Model::removeClashes()
+{
+  std::vector<std::pair<model_iterator, model_iterator>> contacts =
+    Algo::ExtractContact_AABB(begin(), end(), kContactDistance);
+  std::vector<std::vector<CPoint3D>> heavy(residues.size());
+  std::vector<bool> gathered(residues.size(), false), rejected(residues.size(), false);
+  auto atoms_of = [&](model_iterator r) -> const std::vector<CPoint3D>& {
+    unsigned k = r - begin();
+    if (!gathered[k]) heavy[k] = heavy_atoms(**r);
+    gathered[k] = true;
+    return heavy[k];
+  };
+  // A residue already rejected still rejects those after it: all go at the end.
+  for (const std::pair<model_iterator, model_iterator>& c : contacts) {
+    if (!clash(atoms_of(c.first), atoms_of(c.second))) continue;
+    gOut->setLevel(3) << "Rejecting " << (*c.second)->getResId() << " because of clashes with "
+                      << (*c.first)->getResId() << std::endl;
+    rejected[c.second - begin()] = true;
+  }
+  // remove_if visits the residues once each, in list order.
+  unsigned k = 0;
+  remove_if([&](const AbstractResidue*) { return rejected[k++]; });
+}
 
 oBinstream& Model::write(oBinstream& os) const
 {

@@ -100,6 +100,10 @@ public:
   void removeNucleicAcid();
   void keepAminoAcid();
   void keepNucleicAcid();
+  // Removes every residue whose heavy atoms come closer than 0.8 to those
+  // of a residue before it in id order (of a lower id, or of the same id
+  // and earlier in the model), each with a level-3 message.
+  void removeClashes();
 
   virtual oBinstream& write(oBinstream& os) const;
   // The residues with a TER record at each change of chain and at the end.

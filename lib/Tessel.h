@@ -3,6 +3,7 @@
 #define TESSEL_TESSEL_H
 
 #include "AbstractResidue.h"
+#include "Algo.h"
 #include "Atom.h"
 #include "AtomPlacement.h"
 #include "AtomSet.h"
@@ -11,6 +12,7 @@
 #include "AtomicBond.h"
 #include "Binstream.h"
 #include "Exception.h"
+#include "IdealBases.h"
 #include "Jacobi.h"
 #include "Messagestream.h"
 #include "Model.h"
