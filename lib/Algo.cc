@@ -187,7 +187,8 @@ void inOrder(std::vector<std::pair<unsigned, unsigned>>& pairs, const std::vecto
   for (const std::pair<unsigned, unsigned>& p : pairs) second[next[p.first]++] = p.second;
   for (std::size_t r = 0; r < n; ++r) {
     std::sort(second.begin() + start[r], second.begin() + start[r + 1]);
-    for (std::size_t k = start[r]; k < start[r + 1]; ++k) pairs[k] = std::make_pair(order[r], order[second[k]]);
+    for (std::size_t k = start[r]; k < start[r + 1]; ++k)
+      pairs[k] = std::make_pair(order[r], order[second[k]]);
   }
 }
 
@@ -217,7 +218,7 @@ std::vector<std::pair<unsigned, unsigned>> BoxContacts(const std::vector<Boundin
         for (const unsigned* j = i + 1; j != last; ++j) {
           const Swept& b = swept[*j];
           if (!(b.box.lower[kSweepAxis] - distance <= a.box.upper[kSweepAxis])) break;
-          if (!close(a.box, b.box, distance)) continue;
+          if (!within(a.box, b.box, distance)) continue;
           // Met in every column both reach: kept in the first of them only.
           if (std::max(a.first[0], b.first[0]) != cy || std::max(a.first[1], b.first[1]) != cz) continue;
           unsigned ra = rank[a.position], rb = rank[b.position];

@@ -65,16 +65,17 @@ struct BoundingBox
 
 BoundingBox boundingBox(const AbstractResidue& residue);
 
-// Two extents are close when each starts no further than `distance` past
-// the other's end; two boxes, when they are on every axis.
-inline bool close(float lower1, float upper1, float lower2, float upper2, float distance)
+// Two extents are within `distance` of each other when each starts no
+// further than `distance` past the other's end; two boxes, when they are
+// on every axis.
+inline bool within(float lower1, float upper1, float lower2, float upper2, float distance)
 {
   return lower2 - distance <= upper1 && lower1 - distance <= upper2;
 }
-inline bool close(const BoundingBox& a, const BoundingBox& b, float distance)
+inline bool within(const BoundingBox& a, const BoundingBox& b, float distance)
 {
   for (int k = 0; k < 3; ++k)
-    if (!close(a.lower[k], a.upper[k], b.lower[k], b.upper[k], distance)) return false;
+    if (!within(a.lower[k], a.upper[k], b.lower[k], b.upper[k], distance)) return false;
   return true;
 }
 
@@ -89,7 +90,7 @@ void ExtractContact_OneDim(const std::vector<ResidueRange<Iterator>>& ranges,
   for (auto a = ranges.begin(); a != ranges.end(); ++a)
     for (auto b = a + 1; b != ranges.end(); ++b) {
       if (!(b->lower - distance <= a->upper)) break;
-      if (!close(a->lower, a->upper, b->lower, b->upper, distance)) continue;
+      if (!within(a->lower, a->upper, b->lower, b->upper, distance)) continue;
       if (b->key < a->key)
         ++counts[std::make_pair(b->key, a->key)];
       else

@@ -199,9 +199,8 @@ constexpr float kClashDistance = 0.8f;
 std::vector<CPoint3D> heavy_atoms(const AbstractResidue& r)
 {
   std::vector<CPoint3D> atoms;
-  for (AbstractResidue::ResidueConstIterator a = r.begin(new atomset_and(new no_pse_lp_atom_set, new no_hydrogen_set));
-       a != r.end(); ++a)
-    atoms.push_back(*a);
+  AtomSet* heavy = new atomset_and(new no_pse_lp_atom_set, new no_hydrogen_set);
+  for (AbstractResidue::ResidueConstIterator a = r.begin(heavy); a != r.end(); ++a) atoms.push_back(*a);
   return atoms;
 }
 
