@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
@@ -132,6 +133,7 @@ char* pdb_put_int(char* out, long value, unsigned width)
 
 char* pdb_put_fixed(char* out, double value, unsigned width, unsigned decimals)
 {
+  if (!std::isfinite(value)) return nullptr;  // "nan" would fit, and be read back as no number
   char text[400];
   for (int d = static_cast<int>(decimals); d >= 0; --d) {
     std::to_chars_result r =

@@ -25,7 +25,7 @@ char* pdb_put_int(char* out, long value, unsigned width);
 
 // Writes value in fixed notation, right-adjusted in width columns, with
 // `decimals` decimals or as many fewer as it takes to fit. Returns the end,
-// or null when even no decimal at all fits.
+// or null when even no decimal at all fits, or the value is not finite.
 char* pdb_put_fixed(char* out, double value, unsigned width, unsigned decimals);
 
 #endif

@@ -69,8 +69,6 @@ public:
   // untouched and the stream bad, with the reason in GetError.
   CAtom& getatom(CAtom& atom);
 
-  // The number of the current line, from 1.
-  unsigned long GetLineNumber() const { return lineNo; }
   // Why the stream went bad on its contents (a malformed record, no line
   // end); empty otherwise.
   const std::string& GetError() const { return failure; }

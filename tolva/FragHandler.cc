@@ -125,7 +125,8 @@ namespace {
   throw e;
 }
 
-// What no open or read would tell in time, or at all: a device never ends.
+// Inputs that are no structure files, refused before any read: a folder,
+// a device that may never end.
 void check_input(const char* name)
 {
   struct stat st;

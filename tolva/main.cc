@@ -79,7 +79,7 @@ bool read_word(FILE* file, const std::string& list, std::string& word)
   while ((c = std::fgetc(file)) != EOF && std::isspace(static_cast<unsigned char>(c))) {
   }
   while (c != EOF && !std::isspace(static_cast<unsigned char>(c))) {
-    if (c == '\0' || word.size() >= PATH_MAX) {
+    if (c == '\0' || word.size() + 1 >= PATH_MAX) {
       CException e("List file ");
       e << list.c_str() << " holds a word that is no path: "
         << (c == '\0' ? "a NUL character" : "longer than the longest path") << ".";
