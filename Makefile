@@ -3,7 +3,7 @@
 #   make test   builds and runs the whole test suite, also under the sanitizers
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-plain test-asan bench clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan bench clean
 
 all: build
 
@@ -17,7 +17,7 @@ build: deps
 demo: build
 	@scripts/demo build
 
-test: test-plain test-asan
+test: test-plain test-asan test-tsan
 
 test-plain: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -28,8 +28,17 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
+# Races are caught where the tool runs threads: the tool tests that run
+# workers, on a build with ThreadSanitizer (only the tool and its tests).
+TSAN_TESTS = ToolRun\.(SameOutputWithAndWithoutThreads|WorkerFailureBecomesTheErrorLine)
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVA_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target tolva_tests
+	TSAN_OPTIONS=halt_on_error=1 \
+	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan

@@ -102,6 +102,34 @@ BENCHMARK(BM_ReadGzipFile)->Unit(benchmark::kMillisecond);
 void BM_ReadSmallGzipFile(benchmark::State& state) { read_file(state, true, 500); }
 BENCHMARK(BM_ReadSmallGzipFile)->Unit(benchmark::kMicrosecond);
 
+// A damaged file: one atom line repeated over 5 MB, a residue of some
+// 64,000 duplicates of one atom, read into a model and validated as the
+// tool loads it. Each duplicate must cost the same, and the warning is one
+// line for the residue.
+void BM_ReadRepeatedAtomLine(benchmark::State& state)
+{
+  TesselInit();
+  const std::string line = "ATOM      1  C1'   G A   1      12.345  23.456  34.567  1.00  0.00           C  \n";
+  std::string text;
+  while (text.size() < (5u << 20)) text += line;
+  std::string name = temp_file(text, false);
+  oMessagestream* saved = gOut;
+  std::ostringstream warnings;
+  oMessagestream quiet(warnings, 2);
+  gOut = &quiet;
+  for (auto _ : state) {
+    izfPdbstream in(name.c_str(), std::ios::in);
+    Model model;
+    in >> model;
+    model.validate();
+    if (in.bad()) state.SkipWithError("read failed");
+  }
+  gOut = saved;
+  unlink(name.c_str());
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ReadRepeatedAtomLine)->Unit(benchmark::kMillisecond);
+
 // The models of a real NMR entry, concatenated.
 void BM_ReadRealEntry(benchmark::State& state)
 {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
@@ -29,8 +30,9 @@ constexpr unsigned kExactDigits = 15;
 static_assert(sizeof kPowersOfTen / sizeof kPowersOfTen[0] == kExactDigits + 1);
 
 // Plain decimals of at most 15 digits, the whole of real PDB coordinates.
-// False for anything else (exponents, inf, nan, long mantissas).
-bool read_plain_decimal(const char* p, const char* last, double& value)
+// False for anything else (inf, nan, long mantissas); `end` is left past
+// the number, where an exponent may still follow.
+bool read_plain_decimal(const char* p, const char* last, double& value, const char*& end)
 {
   bool negative = false;
   if (p < last && (*p == '-' || *p == '+')) negative = *p++ == '-';
@@ -50,10 +52,16 @@ bool read_plain_decimal(const char* p, const char* last, double& value)
     }
   }
   if (digits == 0) return false;
-  if (p < last && (*p == 'e' || *p == 'E')) return false;
   double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
   value = negative ? -v : v;
+  end = p;
   return true;
+}
+
+const char* skip_blanks(const char* p, const char* last)
+{
+  while (p < last && *p == ' ') ++p;
+  return p;
 }
 
 locale_t c_locale()
@@ -83,7 +91,8 @@ double pdb_read_real(const char* first, const char* last)
 {
   const char* p = skip_space(first, last);
   double value = 0.0;
-  if (read_plain_decimal(p, last, value)) return value;
+  const char* end = nullptr;
+  if (read_plain_decimal(p, last, value, end) && !(end < last && (*end == 'e' || *end == 'E'))) return value;
 
   // The rare rest (exponents, inf, nan, hexadecimal) goes to the C library,
   // pinned to the C locale, on a terminated copy of the field.
@@ -94,6 +103,15 @@ double pdb_read_real(const char* first, const char* last)
   text[n] = '\0';
   locale_t c = c_locale();
   return c != static_cast<locale_t>(0) ? strtod_l(text, nullptr, c) : 0.0;
+}
+
+bool pdb_read_fixed(const char* first, const char* last, double& value)
+{
+  const char* end = nullptr;
+  double v = 0.0;
+  if (!read_plain_decimal(skip_blanks(first, last), last, v, end) || skip_blanks(end, last) != last) return false;
+  value = v;
+  return true;
 }
 
 char* pdb_put_int(char* out, long value, unsigned width)
@@ -115,6 +133,7 @@ char* pdb_put_int(char* out, long value, unsigned width)
 
 char* pdb_put_fixed(char* out, double value, unsigned width, unsigned decimals)
 {
+  if (!std::isfinite(value)) return nullptr;  // "nan" would fit, and be read back as no number
   char text[400];
   for (int d = static_cast<int>(decimals); d >= 0; --d) {
     std::to_chars_result r =

@@ -12,6 +12,12 @@ int pdb_read_int(const char* first, const char* last);
 // locale: 0 when it holds no number.
 double pdb_read_real(const char* first, const char* last);
 
+// A fixed-point field as the format writes coordinates: blanks, a sign,
+// digits with at most one decimal point, blanks. False for anything else
+// (an empty field, exponents, inf, nan, hexadecimal, stray characters),
+// so that a number read this way is always finite.
+bool pdb_read_fixed(const char* first, const char* last, double& value);
+
 // Writes value right-adjusted in width columns at out and returns the end.
 // A value wider than the field keeps only its last width digits (its
 // value modulo 10^width, never negative), so that the line never shifts.
@@ -19,7 +25,7 @@ char* pdb_put_int(char* out, long value, unsigned width);
 
 // Writes value in fixed notation, right-adjusted in width columns, with
 // `decimals` decimals or as many fewer as it takes to fit. Returns the end,
-// or null when even no decimal at all fits.
+// or null when even no decimal at all fits, or the value is not finite.
 char* pdb_put_fixed(char* out, double value, unsigned width, unsigned decimals);
 
 #endif

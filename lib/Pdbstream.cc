@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cxxabi.h>
+#include <sstream>
 #include <unistd.h>
 
 #include "AbstractResidue.h"
@@ -22,13 +23,27 @@ bool starts_with(const char* line, const char (&record)[7])
   return std::memcmp(line, record, 6) == 0;
 }
 
+// A text with file contents in it must stay one printable line.
+void put_escaped(std::ostream& os, const char* text, unsigned n)
+{
+  static const char digits[] = "0123456789abcdef";
+  for (unsigned i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7f)
+      os << text[i];
+    else
+      os << "\\x" << digits[c >> 4] << digits[c & 15];
+  }
+}
+
 }  // namespace
 
 // ---- iPdbstream ----
 
 iPdbstream::iPdbstream(std::streambuf* buffer)
   : std::istream(buffer), newResType(nullptr), resType(nullptr),
-    ter(false), endmdl(false), endRead(false), length(0)
+    ter(false), endmdl(false), endRead(false), length(0), lineNo(0),
+    firstLineLength(0), lineEndSeen(false), lastEnd('\0')
 {
   std::memset(line, 0, sizeof line);
   recordType[0] = '\0';
@@ -44,6 +59,17 @@ void iPdbstream::open()
   ter = endmdl = endRead = false;
   std::memset(line, 0, sizeof line);
   length = 0;
+  lineNo = 0;
+  firstLineLength = 0;
+  lineEndSeen = false;
+  lastEnd = '\0';
+  failure.clear();
+}
+
+void iPdbstream::reject(const std::string& reason)
+{
+  if (failure.empty()) failure = reason;
+  setstate(std::ios::badbit);
 }
 
 unsigned iPdbstream::readLine(char* buffer, unsigned n)
@@ -56,14 +82,21 @@ unsigned iPdbstream::readLine(char* buffer, unsigned n)
     return 0;
   }
   typedef std::char_traits<char> traits;
-  bool ended = false;
+  char ended = '\0';
   try {
     for (;;) {
       traits::int_type c = sb->sbumpc();
       if (traits::eq_int_type(c, traits::eof())) break;
       if (c == '\n' || c == '\r') {
-        ended = true;
+        ended = traits::to_char_type(c);
         break;
+      }
+      // Text without a line end (a device, binary data) is no PDB file;
+      // reading it to the end could take for ever.
+      if (!lineEndSeen && ++firstLineLength > kFirstLineLimit) {
+        if (n > 0) buffer[stored] = '\0';
+        reject("no line end in its first megabyte, not a PDB file");
+        return stored;
       }
       // Past the buffer the line is consumed but not kept.
       if (stored + 1 < n) buffer[stored++] = traits::to_char_type(c);
@@ -76,7 +109,14 @@ unsigned iPdbstream::readLine(char* buffer, unsigned n)
     return stored;
   }
   if (n > 0) buffer[stored] = '\0';
-  if (!ended && stored == 0) setstate(std::ios::eofbit | std::ios::failbit);
+  if (!ended && stored == 0) {
+    setstate(std::ios::eofbit | std::ios::failbit);
+    return 0;
+  }
+  // Lines are counted as an editor counts them: CR-LF ends one line.
+  if (!(ended == '\n' && lastEnd == '\r' && stored == 0)) ++lineNo;
+  if (ended) lineEndSeen = true;
+  lastEnd = ended;
   return stored;
 }
 
@@ -141,8 +181,30 @@ float iPdbstream::GetX() const { return realColumns(31, 38); }
 float iPdbstream::GetY() const { return realColumns(39, 46); }
 float iPdbstream::GetZ() const { return realColumns(47, 54); }
 
+bool iPdbstream::readCoordinates(float* xyz)
+{
+  for (unsigned k = 0; k < 3; ++k) {
+    char field[8];
+    copyColumns(31 + 8 * k, 38 + 8 * k, field);
+    double value = 0.0;
+    if (!pdb_read_fixed(field, field + sizeof field, value)) {
+      std::ostringstream reason;
+      reason << "line " << lineNo << ": " << "xyz"[k] << " coordinate \"";
+      put_escaped(reason, field, sizeof field);
+      reason << "\" is not a number";
+      reject(reason.str());
+      return false;
+    }
+    xyz[k] = static_cast<float>(value);
+  }
+  return true;
+}
+
 CAtom& iPdbstream::getatom(CAtom& atom)
 {
+  float xyz[3];
+  if (!readCoordinates(xyz)) return atom;
+
   char residue[4];
   copyColumns(18, 20, residue);
   residue[3] = '\0';
@@ -152,7 +214,7 @@ CAtom& iPdbstream::getatom(CAtom& atom)
   copyColumns(22, 27, id);
   resId = CResId(pdb_read_int(id + 1, id + 5), id[0], id[5]);
 
-  atom.SetAll(GetX(), GetY(), GetZ(), GetAtomType(), GetAltLocId());
+  atom.SetAll(xyz[0], xyz[1], xyz[2], GetAtomType(), GetAltLocId());
   return atom;
 }
 

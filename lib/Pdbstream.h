@@ -11,6 +11,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "Atom.h"
 #include "ResId.h"
@@ -24,6 +25,8 @@ class iPdbstream : public std::istream
 {
 public:
   static constexpr unsigned kLineSize = 256;  // 255 characters and a NUL
+  // A PDB file has a line end within its first megabyte.
+  static constexpr unsigned long kFirstLineLimit = 1ul << 20;
 
   explicit iPdbstream(std::streambuf* buffer);
   ~iPdbstream() override;
@@ -62,7 +65,13 @@ public:
   // Fills the atom from the current line: the residue name (18-20) and id
   // (chain 22, number 23-26, insertion code 27) become the current ones,
   // then the coordinates, the atom type and the alternate location are set.
+  // A coordinate field that is not a plain decimal number leaves the atom
+  // untouched and the stream bad, with the reason in GetError.
   CAtom& getatom(CAtom& atom);
+
+  // Why the stream went bad on its contents (a malformed record, no line
+  // end); empty otherwise.
+  const std::string& GetError() const { return failure; }
 
   // The residue readers' state: an atom read ahead for the next residue,
   // the residue being opened, and the residue of the last atom line.
@@ -95,6 +104,9 @@ public:
 private:
   // getline into a buffer, giving the number of characters kept.
   unsigned readLine(char* buffer, unsigned n);
+  // The stream goes bad; the first reason is kept.
+  void reject(const std::string& reason);
+  bool readCoordinates(float* xyz);
   // The text of columns [first, last] (1-based), blank-padded past the
   // end of the line, without a NUL.
   void copyColumns(unsigned first, unsigned last, char* out) const;
@@ -109,6 +121,11 @@ private:
   bool endmdl;
   bool endRead;
   unsigned length;
+  unsigned long lineNo;
+  unsigned long firstLineLength;
+  bool lineEndSeen;
+  char lastEnd;
+  std::string failure;
   char line[kLineSize];
   mutable char recordType[7];
 };

@@ -92,42 +92,82 @@ void CResId::SetInsCode(char c)
   insertion = c;
 }
 
-void CResId::parse(const char* whole)
-{
-  std::string_view rest(whole);
+namespace {
 
+enum class Fault { kNone, kQuotes, kNumber, kInsertion };
+
+// The text form cut into its fields, up to the first fault: the fields
+// keep what was parsed before it.
+struct Fields
+{
+  int number = -1;
+  char chain = ' ';
+  char insertion = ' ';
+  std::string_view numberPart;
+  std::string_view insertionPart;
+  Fault fault = Fault::kNone;
+};
+
+Fields split_fields(std::string_view rest)
+{
+  Fields f;
   if (!rest.empty() && rest[0] == '\'') {
     if (rest.size() < 4 || rest[2] != '\'') {
-      gOut->setLevel(2) << "Malformed residue id " << whole << std::endl;
-      return;
+      f.fault = Fault::kQuotes;
+      return f;
     }
-    chain = rest[1];
+    f.chain = rest[1];
     rest.remove_prefix(3);
   } else if (!rest.empty() && is_letter(rest[0])) {
-    chain = rest[0];
+    f.chain = rest[0];
     rest.remove_prefix(1);
   }
 
   size_t dot = rest.find('.');
   bool has_insertion = dot != std::string_view::npos;
-  std::string_view number_part = rest.substr(0, dot);
-  std::string_view insertion_part = has_insertion ? rest.substr(dot + 1) : std::string_view();
+  f.numberPart = rest.substr(0, dot);
+  f.insertionPart = has_insertion ? rest.substr(dot + 1) : std::string_view();
+  if (!parse_number(f.numberPart, f.number)) {
+    f.fault = Fault::kNumber;
+  } else if (has_insertion) {
+    if (f.insertionPart.size() == 1)
+      f.insertion = f.insertionPart[0];
+    else
+      f.fault = Fault::kInsertion;
+  }
+  return f;
+}
 
-  if (!parse_number(number_part, number)) {
+}  // namespace
+
+bool CResId::Parse(std::string_view text, CResId& id)
+{
+  Fields f = split_fields(text);
+  if (f.fault != Fault::kNone) return false;
+  id = CResId(f.number, f.chain, f.insertion);
+  return true;
+}
+
+void CResId::parse(const char* whole)
+{
+  Fields f = split_fields(whole);
+  if (f.fault == Fault::kQuotes) {
+    gOut->setLevel(2) << "Malformed residue id " << whole << std::endl;
+    return;
+  }
+  chain = f.chain;
+  if (f.fault == Fault::kNumber) {
     gOut->setLevel(2) << "Malformed residue number in residue id " << '\'' << chain << '\''
-                      << number_part;
-    if (!insertion_part.empty()) *gOut << '.' << insertion_part;
+                      << f.numberPart;
+    if (!f.insertionPart.empty()) *gOut << '.' << f.insertionPart;
     *gOut << std::endl;
     return;
   }
-
-  if (!has_insertion) return;
-  if (insertion_part.size() == 1) {
-    insertion = insertion_part[0];
-  } else {
+  number = f.number;
+  if (f.fault == Fault::kInsertion)
     gOut->setLevel(2) << "Malformed insertion code in residue id " << *this << '.'
-                      << insertion_part << std::endl;
-  }
+                      << f.insertionPart << std::endl;
+  insertion = f.insertion;
 }
 
 CResId::operator const char*() const

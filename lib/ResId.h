@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string_view>
 
 class iBinstream;
 class oBinstream;
@@ -16,6 +17,9 @@ public:
   // Parses the text form (12, A12, '1'12, A12.B). A malformed text is
   // reported on gOut and leaves the fields parsed so far; it never throws.
   explicit CResId(const char* text);
+  // The same grammar without a word on gOut: true with the id when the
+  // whole text is a well-formed id, false with the id unchanged otherwise.
+  static bool Parse(std::string_view text, CResId& id);
   // Copies never share the cached text.
   CResId(const CResId& other);
   CResId& operator=(const CResId& other);

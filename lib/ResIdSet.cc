@@ -6,7 +6,6 @@
 
 #include "Binstream.h"
 #include "Exception.h"
-#include "Messagestream.h"
 
 namespace {
 
@@ -88,30 +87,37 @@ void CResIdSet::_parse_and_insert(const char* text)
   }
 }
 
+namespace {
+
+// The user's mistake, said once: the item, and the whole expression when
+// it holds more than that item.
+[[noreturn]] void malformed(const char* what, std::string_view item, std::string_view expression)
+{
+  CLibException e(what);
+  e << " \"" << std::string(item).c_str() << "\"";
+  if (item != expression) e << " in \"" << std::string(expression).c_str() << "\"";
+  throw e;
+}
+
+}  // namespace
+
 void CResIdSet::parse_item(std::string_view item, const char* expression)
 {
   size_t hyphen = item.find('-');
+  CResId first;
   if (hyphen == std::string_view::npos) {
-    insert(CResId(std::string(item).c_str()));
+    if (!CResId::Parse(item, first)) malformed("Malformed residue id", item, expression);
+    insert(first);
     return;
   }
 
-  std::string_view first_part = item.substr(0, hyphen);
-  std::string_view second_part = item.substr(hyphen + 1);
-  second_part = second_part.substr(0, second_part.find('-'));  // "1-5-9" is 1-5
-  if (first_part.empty() || second_part.empty()) {
-    gOut->setLevel(2) << "Malformed residue id range " << item << std::endl;
-    return;
-  }
-
-  CResId first(std::string(first_part).c_str());
-  CResId last(std::string(second_part).c_str());
+  // Both ends whole ids of one chain, going upwards: "A1-A5", never
+  // "-5", "A1-", "A1-A5-A9", "A5-A1" or "A1-B5".
+  CResId last;
+  if (!CResId::Parse(item.substr(0, hyphen), first) || !CResId::Parse(item.substr(hyphen + 1), last)
+      || first.GetChainId() != last.GetChainId() || first.GetResNo() >= last.GetResNo())
+    malformed("Malformed residue id range", item, expression);
   insert(first);
-  if (first.GetChainId() != last.GetChainId() || first.GetResNo() >= last.GetResNo()) {
-    CIntLibException e("Malformed residue id range", "CResIdSet", 137);
-    e << expression;
-    throw e;
-  }
   // The ids after the first are whole residues: no insertion code.
   for (int n = first.GetResNo(); n < last.GetResNo();) {
     ++n;

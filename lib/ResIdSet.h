@@ -49,9 +49,9 @@ public:
   void clear();
 
   // Inserts every id the expression names: ids and ranges of one chain
-  // ("A1-A10"), separated by commas or blanks. Malformed ids and ranges
-  // with an empty end are reported on gOut; a range across chains or not
-  // going upwards throws CIntLibException. A null text does nothing.
+  // ("A1-A10"), separated by commas or blanks. A malformed id or range,
+  // also one across chains or not going upwards, throws CLibException
+  // quoting it. A null text does nothing.
   void _parse_and_insert(const char* text);
 
   // The id under the cursor; throws CIntLibException past the last id.

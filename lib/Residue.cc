@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <unordered_set>
 
 #include "AtomSet.h"
 #include "Binstream.h"
@@ -447,22 +448,15 @@ oBinstream& CResidue::write(oBinstream& os) const
   return os;
 }
 
-namespace {
-
-bool holdsType(const std::vector<CAtom>& atoms, const t_Atom* t)
-{
-  for (const CAtom& a : atoms)
-    if (a.getType() == t) return true;
-  return false;
-}
-
-}  // namespace
-
 iPdbstream& CResidue::read(iPdbstream& is)
 {
   std::vector<CAtom> gathered;
+  // Types seen so far: a file may repeat one atom line many thousand times.
+  std::unordered_set<const t_Atom*> seen;
+  unsigned long duplicates = 0;
   if (const CAtom* kept = is.GetKeptAtom()) {
     gathered.push_back(*kept);
+    seen.insert(kept->getType());
     is.DeleteAtom();
   }
   while (is && !is.IsEND()) {
@@ -475,20 +469,21 @@ iPdbstream& CResidue::read(iPdbstream& is)
         is.KeepAtom(atom);
         break;
       }
-      if (!holdsType(gathered, atom.getType())) {
+      // The first atom of a type wins; repeats of another alternate
+      // location go in silence.
+      if (seen.insert(atom.getType()).second)
         gathered.push_back(atom);
-      } else if (atom.getAltLoc() == ' ') {
-        // Kept for init to report and drop as well.
-        gathered.push_back(atom);
-        if (!is.GetNewResType()->is_Misc())
-          gOut->setLevel(2) << "Duplicate atoms " << is.GetNewResId() << ":"
-                            << atom.getType()->getName() << " in residue type "
-                            << is.GetNewResType()->getName() << "." << std::endl;
-      }
+      else if (atom.getAltLoc() == ' ')
+        ++duplicates;
     }
     if (is.IsENDMDL()) break;
   }
-  if (gathered.empty()) return is;
+  // Half a residue of a damaged file is not worth a word.
+  if (gathered.empty() || is.bad()) return is;
+  if (duplicates > 0)
+    gOut->setLevel(2) << "Duplicate atoms in residue " << is.GetNewResId() << " of type "
+                      << is.GetNewResType()->getName() << ": " << duplicates << " dropped."
+                      << std::endl;
   std::vector<CAtom> atoms;
   atoms.reserve(gathered.size());
   for (const CAtom& a : gathered)

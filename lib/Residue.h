@@ -79,8 +79,8 @@ public:
   // chain, number or insertion code (whose atom the stream keeps for the
   // next read), ENDMDL, END or the end of input. Of two atoms of one type
   // the first alternate location wins; pseudo-atom and lone-pair lines are
-  // dropped, since the residue computes its own. Nothing read leaves the
-  // residue as it was.
+  // dropped, since the residue computes its own. Nothing read, or a stream
+  // gone bad (a damaged file), leaves the residue as it was.
   iPdbstream& read(iPdbstream& is) override;
   // The ATOM records, in registry order and current coordinates, through
   // the stream's filter.

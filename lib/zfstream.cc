@@ -1,5 +1,6 @@
 #include "zfstream.h"
 
+#include <cerrno>
 #include <cstring>
 #include <ios>
 
@@ -29,8 +30,12 @@ zfstreambuf* zfstreambuf::open(const char* name, int m, int level)
   mode = m;
   if ((m & std::ios::ate) || (m & std::ios::app)) return nullptr;
   if ((m & std::ios::in) && (m & std::ios::out)) return nullptr;
+  errno = 0;
   file = gzopen(name, mode_text(m, level).c_str());
-  if (file == nullptr) return nullptr;
+  if (file == nullptr) {
+    failure = errno != 0 ? std::strerror(errno) : "cannot open";
+    return nullptr;
+  }
   opened = true;
   failure.clear();
   // Nothing of a previous file may be read or written through this one.

@@ -22,7 +22,8 @@ public:
 
   // The zlib mode text for an open mode and level ("rb1", "wb9").
   static std::string mode_text(int mode, int level);
-  // The last read or write failure zlib reported; empty when none.
+  // The last failure: the system's reason when opening failed, else what
+  // zlib reported of a read or write; empty when none.
   const std::string& error() const { return failure; }
 
 protected:

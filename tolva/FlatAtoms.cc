@@ -26,6 +26,14 @@ const size_t kLanes = 4;
 // the AVX2 clone would otherwise pass its vectors by another convention.
 #define FLAT_INLINE inline __attribute__((always_inline))
 
+// The clones' resolvers run before main, before ThreadSanitizer's runtime
+// is up, and clang wants -mavx2 for the clone: one plain version there.
+#if defined(__SANITIZE_THREAD__) || defined(__clang__)
+#define FLAT_CLONES
+#else
+#define FLAT_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 FLAT_INLINE f4 load(const float* p)
 {
   f4 v;
@@ -62,8 +70,7 @@ CFlatAtoms::CFlatAtoms(const std::vector<CPoint3D>& points) : count(points.size(
 namespace {
 
 // The correlation of the fixed series (rows) with the moving one (columns).
-__attribute__((target_clones("avx2", "default"))) void correlation(const CFlatAtoms& fixed,
-                                                                   const CFlatAtoms& moving, double* R)
+FLAT_CLONES void correlation(const CFlatAtoms& fixed, const CFlatAtoms& moving, double* R)
 {
   d4 acc[9] = {};
   const size_t n = fixed.x.size();
@@ -79,9 +86,8 @@ __attribute__((target_clones("avx2", "default"))) void correlation(const CFlatAt
 
 // The summed squared distances between the fixed atoms and the moving ones
 // rotated by r and shifted by s (both series centred).
-__attribute__((target_clones("avx2", "default"))) double squared_deviation(const CFlatAtoms& fixed,
-                                                                           const CFlatAtoms& moving,
-                                                                           const float* r, const float* s)
+FLAT_CLONES double squared_deviation(const CFlatAtoms& fixed, const CFlatAtoms& moving, const float* r,
+                                     const float* s)
 {
   const size_t n = fixed.size();
   const size_t blocks = n / kLanes * kLanes;

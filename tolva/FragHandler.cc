@@ -1,11 +1,13 @@
 #include "FragHandler.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 #include "Atom.h"
 #include "AtomSet.h"
@@ -103,52 +105,82 @@ CFragHandler::~CFragHandler() { delete[] name; }
 
 const char* CFragHandler::GetFileName() const { return name != nullptr ? name : "(null)"; }
 
-void CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
+bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
 {
-  // The first residue of an id wins; a later one is dropped.
-  if (residues.count(id) != 0) return;
+  if (residues.count(id) != 0) return false;
   // A clone is sized to the atoms it holds, where the residue read grew
   // its vectors atom by atom: the handler keeps thousands of them.
   store->emplace_back(residue->clone());
   residues.emplace(id, store->back().get());
   ids.insert(id);
+  return true;
 }
 
-void CFragHandler::Load()
+namespace {
+
+[[noreturn]] void unreadable(const char* name, const std::string& reason)
 {
-  Model model;
-  // RNAML documents are tried here first, once their reader exists; the
-  // PDB reader takes every other file.
-  izfPdbstream in(name, std::ios::in);
-  if (in.fail() || in.bad()) {
+  CException e("File ");
+  e << name << " could not be read: " << (reason.empty() ? "read error" : reason.c_str()) << ".";
+  throw e;
+}
+
+// Inputs that are no structure files, refused before any read: a folder,
+// a device that may never end.
+void check_input(const char* name)
+{
+  struct stat st;
+  if (stat(name, &st) != 0) {
+    if (errno != ENOENT) unreadable(name, std::strerror(errno));
     CException e("File ");
     e << name << " not found.";
     throw e;
   }
+  if (S_ISDIR(st.st_mode)) unreadable(name, std::strerror(EISDIR));
+  if (S_ISCHR(st.st_mode)) unreadable(name, "a character device is not a structure file");
+}
+
+}  // namespace
+
+void CFragHandler::Load()
+{
+  check_input(GetFileName());
+  Model model;
+  // RNAML documents are tried here first, once their reader exists; the
+  // PDB reader takes every other file.
+  izfPdbstream in(name, std::ios::in);
+  if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
   residues.clear();
   ids.clear();
   if (!in.eof()) in >> model;
   if (in.bad()) {
     // zlib names the file itself in front of its reason.
-    std::string reason = in.zbuf()->error();
+    std::string reason = in.GetError().empty() ? in.zbuf()->error() : in.GetError();
     std::string prefix = std::string(name) + ": ";
     if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
-    CException e("File ");
-    e << name << " could not be read: " << (reason.empty() ? "read error" : reason.c_str()) << ".";
-    throw e;
+    unreadable(name, reason);
   }
   in.close();
   if (__residue_validation) model.validate();
-  if (model.empty()) return;
+  if (model.empty()) {
+    CException e("File ");
+    e << name << " has no residue to compare.";
+    throw e;
+  }
 
   // The handler takes the model's residues over rather than copying them.
   std::vector<std::unique_ptr<AbstractResidue>> order;
   for (AbstractResidue* r : model.release()) order.emplace_back(r);
   if (!__file_eq && !__strand_eq) {
+    unsigned long dropped = 0;
+    CResId repeated;
     for (std::unique_ptr<AbstractResidue>& r : order) {
       CResId id = r->getResId();
-      keep(id, std::move(r));
+      if (!keep(id, std::move(r)) && dropped++ == 0) repeated = id;
     }
+    if (dropped > 0)
+      std::cerr << "Repeated residue id " << repeated << " in " << name
+                << ": only the first residue of each id is kept (" << dropped << " dropped)" << std::endl;
     return;
   }
   // -e: "regardless of resID" needs an order that means something; the
@@ -162,22 +194,39 @@ void CFragHandler::Load()
   for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
 }
 
-void CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types)
+size_t CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types,
+                                 const TypesPerResidue* common)
 {
-  Filter(alignAtoms, set, types);
+  return Filter(alignAtoms, set, types, common);
 }
 
-void CFragHandler::RmsdFilter(const CResIdSet& set, const std::vector<t_Residue*>& types)
+size_t CFragHandler::RmsdFilter(const CResIdSet& set, const std::vector<t_Residue*>& types,
+                                const TypesPerResidue* common)
 {
-  Filter(rmsdAtoms, set, types);
+  return Filter(rmsdAtoms, set, types, common);
 }
 
 namespace {
 
-void iterate(CFragHandler::AtomList& out, AbstractResidue* residue, AtomSet* set, Except except)
+// The atoms of the set, of the types in `common` when it is given; those
+// it leaves out are counted.
+struct Selection
 {
-  for (AbstractResidue::ResidueIterator it = residue->begin(set); it != residue->end(); ++it)
-    if (!excepted((*it).getType(), except)) out.push_back(it);
+  const AtomTypeSet* common;
+  size_t leftOut;
+};
+
+void iterate(CFragHandler::AtomList& out, AbstractResidue* residue, AtomSet* set, Except except,
+             Selection& selection)
+{
+  for (AbstractResidue::ResidueIterator it = residue->begin(set); it != residue->end(); ++it) {
+    t_Atom* type = (*it).getType();
+    if (excepted(type, except)) continue;
+    if (selection.common != nullptr && selection.common->count(type) == 0)
+      ++selection.leftOut;
+    else
+      out.push_back(it);
+  }
 }
 
 void find_atom(CFragHandler::AtomList& out, AbstractResidue* residue, t_Atom* type, const char* file)
@@ -207,30 +256,33 @@ void base_frame_atoms(CFragHandler::AtomList& out, AbstractResidue* residue, con
 
 }  // namespace
 
-void CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector<t_Residue*>& types)
+size_t CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector<t_Residue*>& types,
+                            const TypesPerResidue* common)
 {
   std::vector<AbstractResidue*> selected = select(set.begin(), set.end());
-  if (selected.size() != types.size()) {
+  if (selected.size() != types.size() || (common != nullptr && common->size() != types.size())) {
     CIntLibException e("Residue types and residues do not match in ", __FILE__, __LINE__);
     e << GetFileName();
     throw e;
   }
   Mode mode = selection_mode();
+  Selection selection{nullptr, 0};
   for (size_t i = 0; i < selected.size(); ++i) {
     AbstractResidue* residue = selected[i];
     const t_Residue* t = types[i];
+    if (common != nullptr) selection.common = &(*common)[i];
     if (mode == Mode::kBackbone) {
-      iterate(out, residue, backbone_heavy_set(), Except::kNone);
+      iterate(out, residue, backbone_heavy_set(), Except::kNone, selection);
     } else if (mode == Mode::kAll) {
       if (concrete_base(t) || concrete_amino_acid(t)) {
-        iterate(out, residue, heavy_set(), Except::kNone);
+        iterate(out, residue, heavy_set(), Except::kNone, selection);
       } else if (t->is_Purine()) {
-        iterate(out, residue, heavy_set(), Except::kPurineSubstituents);
+        iterate(out, residue, heavy_set(), Except::kPurineSubstituents, selection);
       } else if (t->is_Pyrimidine()) {
-        iterate(out, residue, heavy_set(), Except::kPyrimidineSubstituents);
+        iterate(out, residue, heavy_set(), Except::kPyrimidineSubstituents, selection);
       } else if (t->is_RNA()) {
         base_frame_atoms(out, residue, GetFileName());
-        iterate(out, residue, backbone_heavy_set(), Except::kNone);
+        iterate(out, residue, backbone_heavy_set(), Except::kNone, selection);
       } else {
         CFatalLibException e("All atom rmsd cannot be computed for type: ");
         e << t->getName();
@@ -238,11 +290,11 @@ void CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector
       }
     } else {
       if (concrete_base(t) || concrete_amino_acid(t)) {
-        iterate(out, residue, base_heavy_set(), Except::kNone);
+        iterate(out, residue, base_heavy_set(), Except::kNone, selection);
       } else if (t->is_Pyrimidine()) {
-        iterate(out, residue, base_heavy_set(), Except::kPyrimidineSubstituents);
+        iterate(out, residue, base_heavy_set(), Except::kPyrimidineSubstituents, selection);
       } else if (t->is_Purine()) {
-        iterate(out, residue, base_heavy_set(), Except::kPurineSubstituents);
+        iterate(out, residue, base_heavy_set(), Except::kPurineSubstituents, selection);
       } else if (t->is_RNA()) {
         base_frame_atoms(out, residue, GetFileName());
       } else {
@@ -252,6 +304,7 @@ void CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector
       }
     }
   }
+  return selection.leftOut;
 }
 
 void CFragHandler::list_pairs(const char* what, const AtomList& mine, const CFragHandler& other,

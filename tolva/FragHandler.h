@@ -31,6 +31,8 @@ public:
 
   // Reads the file: the first model, validated unless -n, keyed by residue
   // id, or numbered 1, 2, ... under -e (sorted by id) and -f (file order).
+  // A file that cannot be read, or holds no residue, throws CException
+  // naming it.
   void Load();
 
   // This structure's residues for the ids of the range, in range order;
@@ -46,12 +48,20 @@ public:
     return found;
   }
 
-  void AlignFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types);
-  void RmsdFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types);
+  // Atom types per selected residue: with them the filters take only the
+  // atoms whose types are listed, so that atoms pair by type where the
+  // residues of one position hold different atoms (-n). Each filter
+  // returns how many atoms it left out for that reason.
+  typedef std::vector<AtomTypeSet> TypesPerResidue;
+  size_t AlignFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types,
+                     const TypesPerResidue* common = nullptr);
+  size_t RmsdFilter(const CResIdSet& ids, const std::vector<t_Residue*>& types,
+                    const TypesPerResidue* common = nullptr);
   // The RMSD is measured on the align atoms themselves: one list, not two
   // equal ones (thousands of structures are held at once).
   void UseAlignAtomsForRmsd() { rmsdSharesAlign = true; }
-  void Filter(AtomList& out, const CResIdSet& ids, const std::vector<t_Residue*>& types);
+  size_t Filter(AtomList& out, const CResIdSet& ids, const std::vector<t_Residue*>& types,
+                const TypesPerResidue* common = nullptr);
 
   // Superimposes `other` on this structure, moving every residue of other.
   void Align(CFragHandler& other);
@@ -73,7 +83,8 @@ public:
   static int next_serial_no;
 
 private:
-  void keep(const CResId& id, std::unique_ptr<AbstractResidue> residue);
+  // False when the id is already held: the first residue of an id wins.
+  bool keep(const CResId& id, std::unique_ptr<AbstractResidue> residue);
   void check_counts(const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const;
   void list_pairs(const char* what, const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const;
 

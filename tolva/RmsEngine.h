@@ -75,6 +75,8 @@ private:
   void BuildTree();
   void WriteAlignFile();
   std::vector<t_Residue*> Sequence(const CResIdSet& ids) const;
+  // Per id, the atom types the residues of every structure hold.
+  CFragHandler::TypesPerResidue CommonAtomTypes(const CResIdSet& ids) const;
 
   std::vector<CFragHandler> frags;
   CResIdSet alignIds;

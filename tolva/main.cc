@@ -1,6 +1,7 @@
 // tolva: superimposes structures residue by residue and reports RMSDs, for
 // a pair, against the first file (-c), or as a clustered distance matrix.
 #include <cctype>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -62,31 +63,42 @@ void add_pattern(tolva::CRmsEngine& engine, const std::string& pattern)
   globfree(&found);
 }
 
-// The words of a list file, separated by any blank space.
-bool read_word(FILE* file, std::string& word)
+[[noreturn]] void list_file_failed(const std::string& list)
+{
+  std::cerr << "file named \"" << list << std::flush;
+  std::perror("\" failed to open");
+  std::exit(1);
+}
+
+// The words of a list file, separated by any blank space. A word is a
+// path: one longer than a path can be, or holding a NUL, is no list file's.
+bool read_word(FILE* file, const std::string& list, std::string& word)
 {
   word.clear();
   int c;
   while ((c = std::fgetc(file)) != EOF && std::isspace(static_cast<unsigned char>(c))) {
   }
   while (c != EOF && !std::isspace(static_cast<unsigned char>(c))) {
+    if (c == '\0' || word.size() + 1 >= PATH_MAX) {
+      CException e("List file ");
+      e << list.c_str() << " holds a word that is no path: "
+        << (c == '\0' ? "a NUL character" : "longer than the longest path") << ".";
+      throw e;
+    }
     word += static_cast<char>(c);
     c = std::fgetc(file);
   }
+  if (std::ferror(file)) list_file_failed(list);
   return !word.empty();
 }
 
 void add_list_file(tolva::CRmsEngine& engine, const std::string& list)
 {
   FILE* file = std::fopen(list.c_str(), "r");
-  if (file == nullptr) {
-    std::cerr << "file named \"" << list << std::flush;
-    std::perror("\" failed to open");
-    std::exit(1);
-  }
+  if (file == nullptr) list_file_failed(list);
   std::string word;
   try {
-    while (read_word(file, word)) add_pattern(engine, word);
+    while (read_word(file, list, word)) add_pattern(engine, word);
   } catch (...) {
     std::fclose(file);
     throw;

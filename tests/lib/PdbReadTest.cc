@@ -116,7 +116,7 @@ TEST_F(PdbRead, AtomFieldsFromTheirColumns)
 {
   std::string text = "REMARK   1 nothing\n" +
                      atom_line("ATOM", " C1'", "  G", 'A', "  12", "1.5", "-2.25", "3").substr(0, 53) +
-                     "\n" + atom_line("HETATM", "C1*", "  G", 'B', " -7", "  11.104", " -6.5", "1e1", 'A', 'C') +
+                     "\n" + atom_line("HETATM", "C1*", "  G", 'B', " -7", "  11.104", " -6.5", "10.", 'A', 'C') +
                      "\n";
   std::string shortest = atom_line("ATOM", " P  ", "  U", 'A', "   1", "1", "2", "3").substr(0, 54);
   std::vector<CAtom> atoms = read_atoms(text + shortest);
@@ -171,15 +171,15 @@ TEST_F(PdbRead, CoordinatesAreExactAndIgnoreTheLocale)
   bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   std::vector<CAtom> atoms = read_atoms(
     atom_line("ATOM", " CA ", "ALA", 'A', "1", "  12.345", "-999.999", "  +0.001") + "\n" +
-    atom_line("ATOM", " CB ", "ALA", 'A', "1", " 1.5E+02", "  abc   ", "        ") + "\n");
+    atom_line("ATOM", " CB ", "ALA", 'A', "1", "1.5     ", "99999999", "-9999999") + "\n");
   std::setlocale(LC_ALL, restore.c_str());
   ASSERT_EQ(atoms.size(), 2u);
   EXPECT_EQ(atoms[0].x, static_cast<float>(12.345));
   EXPECT_EQ(atoms[0].y, static_cast<float>(-999.999));
   EXPECT_EQ(atoms[0].z, static_cast<float>(0.001));
-  EXPECT_EQ(atoms[1].x, 150.0f);
-  EXPECT_EQ(atoms[1].y, 0.0f);  // no number reads as 0
-  EXPECT_EQ(atoms[1].z, 0.0f);
+  EXPECT_EQ(atoms[1].x, 1.5f);
+  EXPECT_EQ(atoms[1].y, 99999999.0f);
+  EXPECT_EQ(atoms[1].z, -9999999.0f);
   if (!comma) GTEST_SKIP() << "no decimal-comma locale installed; read in the C locale only";
 }
 

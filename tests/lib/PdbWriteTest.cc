@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale>
 #include <sstream>
@@ -94,9 +95,13 @@ TEST_F(PdbWrite, ColumnsHoldWhateverIsWritten)
   EXPECT_EQ(l[1], "TER       1        K A   1 ");
   EXPECT_TRUE(out.good());
 
-  // No field can hold this one: the stream fails rather than shift.
-  out.putatom(CAtom(1e9f, 0, 0, a_MG));
-  EXPECT_TRUE(out.fail());
+  // No field can hold these: the stream fails rather than shift, or write
+  // a "nan" no reader takes for a number.
+  for (float bad : {1e9f, std::nanf(""), -INFINITY}) {
+    out.clear();
+    out.putatom(CAtom(0, bad, 0, a_MG));
+    EXPECT_TRUE(out.fail()) << bad;
+  }
 }
 
 TEST_F(PdbWrite, ModelRemarkAndEndRecords)

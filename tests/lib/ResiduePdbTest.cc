@@ -112,10 +112,10 @@ TEST_F(ResiduePdbTest, DuplicatesAndAlternateLocations)
   {
     CapturedMessages messages;
     std::vector<std::unique_ptr<CResidue>> r =
-        read_all(first + atom_line(" C1*", "  G", 'A', 1, 7, 8, 9));
+        read_all(first + atom_line(" C1*", "  G", 'A', 1, 7, 8, 9) + atom_line(" C1*", "  G", 'A', 1, 4, 5, 6));
+    // One line for the residue, whatever the number of repeats.
     EXPECT_EQ(messages.text(),
-              "Duplicate atoms A1:C1* in residue type G.\n"
-              "CResidue: Duplicated atom [C1*] in residue A1.\n"
+              "Duplicate atoms in residue A1 of type G: 2 dropped.\n"
               "Residue G-A1 is missing one or more critical atoms.\n");
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(at(*r[0], a_C1p).x, 1.0f);
@@ -132,10 +132,9 @@ TEST_F(ResiduePdbTest, DuplicatesAndAlternateLocations)
     EXPECT_NEAR(at(*r[0], a_CA).x, 1.0f, 1e-5f);
   }
   {
-    // A misc residue's duplicates are reported once, by the residue.
     CapturedMessages messages;
     read_all(atom_line(" O  ", "HOH", 'A', 1, 1, 2, 3) + atom_line(" O  ", "HOH", 'A', 1, 4, 5, 6));
-    EXPECT_EQ(messages.text(), "CResidue: Duplicated atom [ O  ] in residue A1.\n");
+    EXPECT_EQ(messages.text(), "Duplicate atoms in residue A1 of type HOH: 1 dropped.\n");
   }
 }
 

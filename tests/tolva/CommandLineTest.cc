@@ -111,11 +111,3 @@ TEST(CommandLine, BadJobCountsAreErrors)
     EXPECT_EQ(run.err, kErrorPrefix + "Invalid number of jobs: " + count + "\n");
   }
 }
-
-TEST(CommandLine, MalformedResidueRangeIsTheErrorLine)
-{
-  ToolRun run = run_tolva({"-a", "A5-B9", "a.pdb", "b.pdb"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err.rfind(kErrorPrefix + "CResIdSet:", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find("Malformed residue id range"), std::string::npos) << run.err;
-}
