@@ -1,0 +1,12 @@
+/* The XML toolkit: every public header. */
+#ifndef VORTAN_H
+#define VORTAN_H
+
+#include "vortanErrors.h"
+#include "vortanList.h"
+#include "vortanMap.h"
+#include "vortanObject.h"
+#include "vortanString.h"
+#include "vortanTags.h"
+
+#endif
