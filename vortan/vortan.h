@@ -2,10 +2,13 @@
 #ifndef VORTAN_H
 #define VORTAN_H
 
+#include "vortanDTDRegistry.h"
+#include "vortanElement.h"
 #include "vortanErrors.h"
 #include "vortanList.h"
 #include "vortanMap.h"
 #include "vortanObject.h"
+#include "vortanRecords.h"
 #include "vortanString.h"
 #include "vortanTags.h"
 

@@ -398,7 +398,9 @@ TEST(VortanByteBuffer, GrowsByDoublingAndFailsOnce)
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
   }
   vortanappendByteBufferText(&buffer, "y");  // the take left a fresh buffer
+  Stderr err;
   EXPECT_EQ(vortanappendByteBuffer(&buffer, "z", SIZE_MAX), -1);  // size overflow
+  EXPECT_NE(err.text(), "");
   vortanfreeByteBuffer(&buffer);
 }
 
