@@ -170,18 +170,6 @@ TEST(VortanRecords, ADocumentBuiltByHandClonesAndComparesToItsLeaves)
   EXPECT_FALSE(vortanequals(document, copy));
   vortandelete(copy);
 
-  // The same in the DTD: the second name of the content model.
-  copy = static_cast<vortanDOCUMENT*>(vortanclone(document));
-  vortanITERATOR* it = vortannewIterator(
-    vortangetDocTypeDeclMarkupDecl(vortangetPrologDtdDecl(vortangetDocumentProlog(copy))));
-  auto* element_decl = static_cast<vortanELEMENTDECL*>(vortannext(it));
-  vortandelete(it);
-  auto* opt = static_cast<vortanCHILDRENOPT*>(
-    vortangetListLast(vortangetChildrenSeqChildList(
-      static_cast<vortanCHILDRENSEQ*>(vortangetElementDeclContentSpec(element_decl)))));
-  vortanconcatChar(static_cast<vortanSTRING*>(vortangetChildrenOptChild(opt)), 'x');
-  EXPECT_FALSE(vortanequals(document, copy));
-  vortandelete(copy);
   vortandelete(document);
 }
 
@@ -224,38 +212,31 @@ TEST(VortanElement, AttributesAreReplacedAtTheEnd)
 TEST(VortanElement, ReplacingAnIdAttributeMovesTheElementIdEntry)
 {
   vortanELEMENT* e = vortannewElementWithName("e");
-  vortanaddAttribute(e, "id", "old", 1);  // a first ID: no table yet, nothing to move
-  vortanaddAttribute(e, "id", "new", 1);  // no table: nothing happens
+  vortanaddAttribute(e, "id", "a", 1);
+  vortanaddAttribute(e, "id", "b", 1);  // no table yet: nothing to keep up
 
   EAITable = vortannewMap();
-  vortanSTRING *old_key = str("old"), *new_key = str("new"), *newer_key = str("newer");
-  vortanput(EAITable, old_key, vortanclone(e));
-  vortanaddAttribute(e, "id", "newer", 1);
-  EXPECT_EQ(vortancontainsKey(EAITable, new_key), 0);
-  EXPECT_EQ(vortancontainsKey(EAITable, old_key), 1);  // the old value was "new"
-  vortanput(EAITable, new_key, vortanclone(e));
-  vortanaddAttribute(e, "id", "last", 1);
-  EXPECT_EQ(vortancontainsKey(EAITable, newer_key), 0);
-  // Under "last": the element as it was, with id "newer".
-  vortanSTRING* last_key = str("last");
-  vortanSTRING* id = str("id");
-  auto* kept = static_cast<vortanELEMENT*>(vortanget(EAITable, last_key));
+  vortanSTRING *a = str("a"), *b = str("b"), *c = str("c"), *id = str("id");
+  vortanput(EAITable, b, vortanclone(e));
+  vortanput(EAITable, a, nullptr);
+  vortanaddAttribute(e, "id", "c", 1);
+  EXPECT_EQ(vortancontainsKey(EAITable, b), 0);
+  EXPECT_EQ(vortancontainsKey(EAITable, a), 1);
+  // Under "c": the element as it was before, with id "b".
+  auto* kept = static_cast<vortanELEMENT*>(vortanget(EAITable, c));
   ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(text(vortangetElementAttributeByName(kept, id)), "newer");
-  EXPECT_EQ(text(vortangetElementAttributeByName(e, id)), "last");
+  EXPECT_EQ(text(vortangetElementAttributeByName(kept, id)), "b");
+  EXPECT_EQ(text(vortangetElementAttributeByName(e, id)), "c");
+
   // An entry already under the new value stays as it was.
-  vortanSTRING* taken_key = str("taken");
-  vortanput(EAITable, taken_key, vortannewElementWithName("other"));
-  vortanaddAttribute(e, "id", "taken", 1);
-  EXPECT_EQ(vortancontainsKey(EAITable, last_key), 0);
-  kept = static_cast<vortanELEMENT*>(vortanget(EAITable, taken_key));
-  EXPECT_EQ(text(vortangetElementName(kept)), "other");
-  vortandelete(taken_key);
+  vortanput(EAITable, a, vortannewElementWithName("other"));
+  vortanaddAttribute(e, "id", "a", 1);
+  EXPECT_EQ(vortancontainsKey(EAITable, c), 0);
+  EXPECT_EQ(text(vortangetElementName(static_cast<vortanELEMENT*>(vortanget(EAITable, a)))), "other");
 
   vortandelete(EAITable);
   EAITable = nullptr;
-  for (void* r : {(void*)e, (void*)old_key, (void*)new_key, (void*)newer_key, (void*)last_key, (void*)id})
-    vortandelete(r);
+  for (void* r : {(void*)e, (void*)a, (void*)b, (void*)c, (void*)id}) vortandelete(r);
 }
 
 TEST(VortanElement, ContentMergesTextAndIsSearchedByName)
@@ -313,31 +294,18 @@ TEST(VortanElement, OutOfMemoryChangesNothing)
     {"newElementWithName", [](vortanELEMENT*) -> void* { return vortannewElementWithName("f"); }},
     {"buildXMLDecl", [](vortanELEMENT*) -> void* { return vortanbuildXMLDecl(); }},
   };
-  // Each operation with every allocation in turn failing: null, one report,
-  // the element as it was, nothing leaked.
+  // A failed operation leaves the element as it was.
   for (const Op& op : ops) {
-    for (long budget = 0;; ++budget) {
-      auto* target = static_cast<vortanELEMENT*>(vortanclone(e));
-      void* result;
-      std::string report;
-      {
-        MemoryBudget limit(budget);
-        Stderr err;
-        result = op.run(target);
-        report = err.text();
-      }
-      if (!MemoryBudget::exhausted()) {
-        EXPECT_NE(result, nullptr) << op.name;
-        if (result != target) vortandelete(result);
+    auto* target = static_cast<vortanELEMENT*>(vortanclone(e));
+    vortan_test::under_every_allocation_failure(
+      [&] { return op.run(target); },
+      [&](void* result, bool failed) {
+        if (failed) EXPECT_TRUE(vortanequals(target, e)) << op.name;
+        else if (result != target) vortandelete(result);
         vortandelete(target);
-        break;
-      }
-      EXPECT_EQ(result, nullptr) << op.name << " " << budget;
-      EXPECT_TRUE(std::regex_match(report, std::regex(":vortan[A-Za-z]+\\.(c|def):[0-9]+: Out of Memory\n")))
-        << op.name << " " << budget << ": " << report;
-      EXPECT_TRUE(vortanequals(target, e)) << op.name << " " << budget;
-      vortandelete(target);
-    }
+        target = static_cast<vortanELEMENT*>(vortanclone(e));
+      });
+    vortandelete(target);
   }
   vortandelete(e);
 }

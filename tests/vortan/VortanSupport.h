@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "vortan.h"
@@ -69,6 +70,34 @@ private:
   }
   static void* limited(size_t size) { return --remaining() < 0 ? nullptr : std::malloc(size); }
 };
+
+// Runs attempt with the first allocation failing, then the second, and so
+// on until it runs with memory to spare; returns that last budget. A run
+// that met the failure must give null with one "Out of Memory" report;
+// after(result, failed) sees every run.
+inline long under_every_allocation_failure(const std::function<void*()>& attempt,
+                                           const std::function<void(void*, bool)>& after)
+{
+  const std::regex one_report(":vortan[A-Za-z]+\\.(c|def):[0-9]+: Out of Memory\n");
+  for (long budget = 0;; ++budget) {
+    void* result;
+    std::string report;
+    bool failed;
+    {
+      MemoryBudget limit(budget);
+      Stderr err;
+      result = attempt();
+      report = err.text();
+      failed = MemoryBudget::exhausted();
+    }
+    if (failed) {
+      EXPECT_EQ(result, nullptr) << budget;
+      EXPECT_TRUE(std::regex_match(report, one_report)) << budget << ": " << report;
+    }
+    after(result, failed);
+    if (!failed) return budget;
+  }
+}
 
 // Runs work on a thread of 256 KiB of stack: recursion along a long chain
 // would overflow it.
