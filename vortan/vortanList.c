@@ -3,10 +3,8 @@
 #include <string.h>
 
 #include "vortanListBuilder.h"
-#include "vortanMap.h"
 #include "vortanObject.h"
 #include "vortanRecord.h"
-#include "vortanString.h"
 
 vortanPAIR *vortannewPair(void *head, void *tail)
 {
