@@ -1,0 +1,5 @@
+#include "vortanDTDRegistry.h"
+
+#include <stddef.h>
+
+vortanMAP *EAITable = NULL;
