@@ -1,0 +1,161 @@
+#include "rnamlObject.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "rnamlList.h"
+#include "rnamlRecord.h"
+#include "vortanElement.h"
+#include "vortanList.h"
+
+static const char source[] = "object";
+
+int rnamlisObject(const void *p)
+{
+  return p && ((const rnamlOBJECT *)p)->magic == RNAML_MAGIC;
+}
+
+rnamlOBJECT *rnamlinitObject(rnamlOBJECT *record)
+{
+  if (!record) return NULL;
+  record->magic = RNAML_MAGIC;
+  record->comment = NULL;
+  record->referenceIds = vortannewList();
+  record->analysisIds = vortannewList();
+  record->databaseIds = vortannewList();
+  if (record->referenceIds && record->analysisIds && record->databaseIds) return record;
+  rnamldeleteObject(record);
+  return NULL;
+}
+
+void rnamldeleteObject(rnamlOBJECT *record)
+{
+  if (!rnamlisObject(record)) return;
+  free(record->comment);
+  rnamlfreeList(record->referenceIds, &rnamlTexts);
+  rnamlfreeList(record->analysisIds, &rnamlTexts);
+  rnamlfreeList(record->databaseIds, &rnamlTexts);
+  record->comment = NULL;
+  record->referenceIds = record->analysisIds = record->databaseIds = NULL;
+}
+
+/* A new List of copies of the strings of ids; null when memory ran out. */
+static vortanLIST *copyIds(const vortanLIST *ids)
+{
+  vortanLIST *copy = vortannewList();
+  if (copy && rnamlcopyList(ids, copy, &rnamlTexts) < 0) {
+    rnamlfreeList(copy, &rnamlTexts);
+    copy = NULL;
+  }
+  return copy;
+}
+
+int rnamlassignObject(rnamlOBJECT *destination, const rnamlOBJECT *source)
+{
+  if (destination == source || !rnamlisObject(destination) || !rnamlisObject(source)) return 0;
+  /* Everything is copied before anything is freed, so that running out of
+     memory leaves the destination as it was. */
+  rnamlOBJECT copy = *destination;
+  copy.comment = source->comment ? RNAML_COPY_TEXT(source->comment, "object") : NULL;
+  copy.referenceIds = copyIds(source->referenceIds);
+  copy.analysisIds = copyIds(source->analysisIds);
+  copy.databaseIds = copyIds(source->databaseIds);
+  int failed = (source->comment && !copy.comment) || !copy.referenceIds || !copy.analysisIds ||
+               !copy.databaseIds;
+  rnamldeleteObject(failed ? &copy : destination);
+  if (failed) return -1;
+  *destination = copy;
+  return 0;
+}
+
+static int sameText(const char *a, const char *b)
+{
+  return a == b || (a && b && strcmp(a, b) == 0);
+}
+
+int rnamlequalsObject(const rnamlOBJECT *a, const rnamlOBJECT *b)
+{
+  if (a == b) return 1;
+  if (!rnamlisObject(a) || !rnamlisObject(b)) return 0;
+  return sameText(a->comment, b->comment) &&
+         rnamlequalLists(a->referenceIds, b->referenceIds, &rnamlTexts) &&
+         rnamlequalLists(a->analysisIds, b->analysisIds, &rnamlTexts) &&
+         rnamlequalLists(a->databaseIds, b->databaseIds, &rnamlTexts);
+}
+
+char *rnamlidsToString(const vortanLIST *ids)
+{
+  size_t size = 1;
+  for (const vortanPAIR *link = rnamlfirstLink(ids); link; link = rnamlnextLink(link))
+    size += strlen(rnamllinkValue(link)) + 1;
+  char *joined = RNAML_ALLOCATE(size, source);
+  if (!joined) return NULL;
+  char *end = joined;
+  for (const vortanPAIR *link = rnamlfirstLink(ids); link; link = rnamlnextLink(link)) {
+    if (end != joined) *end++ = ' ';
+    size_t length = strlen(rnamllinkValue(link));
+    memcpy(end, rnamllinkValue(link), length);
+    end += length;
+  }
+  *end = '\0';
+  return joined;
+}
+
+const char *rnamlgetObjectComment(const rnamlOBJECT *record)
+{
+  return rnamlisObject(record) ? record->comment : NULL;
+}
+
+void rnamlsetObjectComment(rnamlOBJECT *record, const char *comment)
+{
+  if (rnamlisObject(record)) rnamlstoreText(&record->comment, comment, source);
+}
+
+static int addId(vortanLIST *ids, const char *id)
+{
+  char *copy = RNAML_COPY_TEXT(id, source);
+  if (!copy) return 0;
+  if (rnamlappend(ids, copy) == 0) return 1;
+  free(copy);
+  RNAML_REPORT(RNAML_NO_MEMORY, source);
+  return 0;
+}
+
+/* The id list of a record, by the name its operations give it. */
+#define RNAML_ID_LIST(Ids, member)                                           \
+  int rnamladdObject##Ids(rnamlOBJECT *record, const char *id)               \
+  {                                                                          \
+    return rnamlisObject(record) && id ? addId(record->member, id) : 0;      \
+  }                                                                          \
+  vortanLIST *rnamlgetObject##Ids##s(const rnamlOBJECT *record)              \
+  {                                                                          \
+    return rnamlisObject(record) ? record->member : NULL;                    \
+  }                                                                          \
+  char *rnamlgetObject##Ids##sString(const rnamlOBJECT *record)              \
+  {                                                                          \
+    return rnamlisObject(record) ? rnamlidsToString(record->member) : NULL;  \
+  }
+RNAML_ID_LIST(ReferenceId, referenceIds)
+RNAML_ID_LIST(AnalysisId, analysisIds)
+RNAML_ID_LIST(DatabaseId, databaseIds)
+
+/* Adds name="the joined ids" when there are ids. */
+static int addIdsAttribute(vortanELEMENT *element, const char *name, const vortanLIST *ids)
+{
+  if (!rnamlfirstLink(ids)) return 0;
+  char *joined = rnamlidsToString(ids);
+  int added = joined && vortanaddAttribute(element, name, joined, 0);
+  free(joined);
+  return added ? 0 : -1;
+}
+
+int rnamltoXMLObjectAttributes(const rnamlOBJECT *record, vortanELEMENT *element)
+{
+  if (!rnamlisObject(record) || !element) return 0;
+  if (record->comment && !vortanaddAttribute(element, "comment", record->comment, 0)) return -1;
+  if (addIdsAttribute(element, "reference-ids", record->referenceIds) < 0 ||
+      addIdsAttribute(element, "analysis-ids", record->analysisIds) < 0 ||
+      addIdsAttribute(element, "database-ids", record->databaseIds) < 0)
+    return -1;
+  return 0;
+}
