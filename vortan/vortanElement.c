@@ -77,6 +77,26 @@ static vortanPAIR *newAttributeLink(const char *name, const char *value)
   return link;
 }
 
+vortanELEMENT *vortancopyElementHead(const vortanELEMENT *element)
+{
+  if (!vortanhasTag(element, vortanTagElement)) {
+    VORTAN_REPORT_MISUSE();
+    return NULL;
+  }
+  vortanSTRING *name = vortanclone(field(element, 0));
+  vortanLIST *attributes = vortanclone(field(element, 1));
+  int copied = (name || !field(element, 0)) && (attributes || !field(element, 1));
+  vortanLIST *items = copied ? vortannewList() : NULL;
+  vortanCONTENT *content = items ? vortannewContent(items) : NULL;
+  vortanELEMENT *copy = content ? vortannewElement(name, attributes, content) : NULL;
+  if (copy) return copy;
+  vortandelete(name);
+  vortandelete(attributes);
+  if (content) vortandelete(content);
+  else vortandelete(items);
+  return NULL;
+}
+
 /* An ID attribute changes from oldValue to newValue: the element-ID table
    follows, keeping the element as it is now under the new value. */
 static void moveElementId(const vortanELEMENT *element, const vortanSTRING *oldValue,
@@ -85,7 +105,7 @@ static void moveElementId(const vortanELEMENT *element, const vortanSTRING *oldV
   if (!vortanhasTag(EAITable, vortanTagMap)) return;
   vortandelete(vortanRemove(EAITable, oldValue));
   if (vortancontainsKey(EAITable, newValue)) return;
-  void *copy = vortanclone(element);
+  void *copy = vortancopyElementHead(element);
   if (!copy) return;
   vortanput(EAITable, newValue, copy);
   if (!vortancontainsKey(EAITable, newValue)) vortandelete(copy);

@@ -16,7 +16,8 @@ vortanSTRING *vortangetElementAttributeByName(const vortanELEMENT *element,
    attribute List, replacing the first attribute of that name. When isId is
    set and an attribute is replaced, the element-ID table (EAITable, when it
    exists) loses the entry under the old value and gains, under the new one
-   unless present, a copy of the element as it was before the change.
+   unless present, a copy of the element's name and attributes as they were
+   before the change (its content is not copied).
    Returns element; null after a report (nothing is changed then). */
 vortanELEMENT *vortanaddAttribute(vortanELEMENT *element, const char *name, const char *value,
                                   int isId);

@@ -48,14 +48,21 @@ void *vortanput(vortanMAP *map, const void *key, void *value)
     entry->value = value;
     return old;
   }
+  vortaninsertEntry(map, key, value);
+  return NULL;
+}
+
+int vortaninsertEntry(vortanMAP *map, const void *key, void *value)
+{
   void *keyCopy = vortanclone(key);
-  if (key && !keyCopy) return NULL;
-  entry = vortannewMapEntry(keyCopy, value);
+  if (key && !keyCopy) return -1;
+  vortanMAPENTRY *entry = vortannewMapEntry(keyCopy, value);
   if (!entry || vortanprepend(map->list, entry) < 0) {
     vortandelete(keyCopy);
     vortanfreeRecord(entry);
+    return -1;
   }
-  return NULL;
+  return 0;
 }
 
 int vortancontainsKey(const void *map, const void *key)

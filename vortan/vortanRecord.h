@@ -117,6 +117,28 @@ void vortanfreeRecord(void *record);
 
 /* The first entry of the Map whose key equals key, or null. */
 vortanMAPENTRY *vortanfindEntry(const vortanMAP *map, const void *key);
+/* Inserts in front a new entry of a clone of key and value, without looking
+   for key first. 0, or -1 after a report: the Map then takes nothing. */
+int vortaninsertEntry(vortanMAP *map, const void *key, void *value);
+
+/* A String over text that it does not own, to look a key up without
+   allocating: never stored, never deleted. */
+static inline vortanSTRING vortanborrowString(const char *text)
+{
+  vortanSTRING string = {vortanTagString, (char *)text};
+  return string;
+}
+
+/* The text of a String, or null for anything else. */
+static inline const char *vortantextOf(const void *string)
+{
+  return vortanhasTag(string, vortanTagString) ? ((const vortanSTRING *)string)->str : NULL;
+}
+
+/* A copy of an Element's name and attributes over an empty content: what
+   the ID tables keep of an element, whose name alone is read back. Null
+   after a report. */
+vortanELEMENT *vortancopyElementHead(const vortanELEMENT *element);
 
 /* Inserts element in front of the List; 0, or -1 after a report. */
 int vortanprepend(vortanLIST *list, void *element);
