@@ -59,13 +59,16 @@ enum rnamlCode {
 #define RNAML_DECLARE_CHAR(X, F, OF) \
   RNAML_DECLARE_GET(X, F, int) void rnamlset##X##F(rnamlOBJECT *record, char value);
 #define RNAML_DECLARE_TYPE(X, F, OF) RNAML_DECLARE_SCALAR(X, F, const char *)
-#define RNAML_DECLARE_CHILD(X, F, OF) \
-  RNAML_DECLARE_GET(X, F, rnamlOBJECT *) int rnamlset##X##F(rnamlOBJECT *record, rnamlOBJECT *child);
+#define RNAML_DECLARE_CHILD(X, F, OF)     \
+  RNAML_DECLARE_GET(X, F, rnamlOBJECT *) \
+  int rnamlset##X##F(rnamlOBJECT *record, rnamlOBJECT *child);
 #define RNAML_DECLARE_CHILD_ANY RNAML_DECLARE_CHILD
-#define RNAML_DECLARE_LIST(X, F, OF) \
-  RNAML_DECLARE_GET(X, F, vortanLIST *) int rnamladd##X##OF(rnamlOBJECT *record, rnamlOBJECT *child);
+#define RNAML_DECLARE_LIST(X, F, OF)     \
+  RNAML_DECLARE_GET(X, F, vortanLIST *) \
+  int rnamladd##X##OF(rnamlOBJECT *record, rnamlOBJECT *child);
 #define RNAML_DECLARE_LIST_ANY(X, F, OF) \
-  RNAML_DECLARE_GET(X, F, vortanLIST *) int rnamladd##X##Child(rnamlOBJECT *record, rnamlOBJECT *child);
+  RNAML_DECLARE_GET(X, F, vortanLIST *) \
+  int rnamladd##X##Child(rnamlOBJECT *record, rnamlOBJECT *child);
 #define RNAML_DECLARE_LIST_INT(X, F, OF) \
   RNAML_DECLARE_GET(X, F, vortanLIST *) int rnamladd##X##Value(rnamlOBJECT *record, int value);
 

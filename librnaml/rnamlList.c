@@ -83,11 +83,16 @@ const rnamlElementKind rnamlRecords = {copyRecord, sameRecord, releaseRecord};
 const rnamlElementKind rnamlTexts = {copyText, sameText, free};
 const rnamlElementKind rnamlIntegers = {copyInteger, sameInteger, NULL};
 
-void rnamlfreeList(vortanLIST *list, const rnamlElementKind *kind)
+static void releaseElements(const vortanLIST *list, const rnamlElementKind *kind)
 {
   if (kind->release)
     for (const vortanPAIR *link = rnamlfirstLink(list); link; link = rnamlnextLink(link))
       kind->release(link->head);
+}
+
+void rnamlfreeList(vortanLIST *list, const rnamlElementKind *kind)
+{
+  releaseElements(list, kind);
   vortandeletelight(list, 1);
 }
 
@@ -104,6 +109,15 @@ int rnamlcopyList(const vortanLIST *from, vortanLIST *into, const rnamlElementKi
     }
   }
   return 0;
+}
+
+void rnamlreplaceElements(vortanLIST *list, vortanLIST *with, const rnamlElementKind *kind)
+{
+  releaseElements(list, kind);
+  vortanclearlight(list, 1);
+  list->sentinel->tail = with->sentinel->tail;
+  with->sentinel->tail = NULL;
+  vortandeletelight(with, 1);
 }
 
 int rnamlequalLists(const vortanLIST *a, const vortanLIST *b, const rnamlElementKind *kind)

@@ -8,7 +8,7 @@
 #include "vortanElement.h"
 #include "vortanList.h"
 
-static const char source[] = "object";
+static const char sourceName[] = "object";
 
 int rnamlisObject(const void *p)
 {
@@ -54,17 +54,23 @@ int rnamlassignObject(rnamlOBJECT *destination, const rnamlOBJECT *source)
 {
   if (destination == source || !rnamlisObject(destination) || !rnamlisObject(source)) return 0;
   /* Everything is copied before anything is freed, so that running out of
-     memory leaves the destination as it was. */
+     memory leaves the destination as it was; the destination keeps its own
+     List records, which callers may hold. */
   rnamlOBJECT copy = *destination;
-  copy.comment = source->comment ? RNAML_COPY_TEXT(source->comment, "object") : NULL;
+  copy.comment = source->comment ? RNAML_COPY_TEXT(source->comment, sourceName) : NULL;
   copy.referenceIds = copyIds(source->referenceIds);
   copy.analysisIds = copyIds(source->analysisIds);
   copy.databaseIds = copyIds(source->databaseIds);
-  int failed = (source->comment && !copy.comment) || !copy.referenceIds || !copy.analysisIds ||
-               !copy.databaseIds;
-  rnamldeleteObject(failed ? &copy : destination);
-  if (failed) return -1;
-  *destination = copy;
+  if ((source->comment && !copy.comment) || !copy.referenceIds || !copy.analysisIds ||
+      !copy.databaseIds) {
+    rnamldeleteObject(&copy);
+    return -1;
+  }
+  free(destination->comment);
+  destination->comment = copy.comment;
+  rnamlreplaceElements(destination->referenceIds, copy.referenceIds, &rnamlTexts);
+  rnamlreplaceElements(destination->analysisIds, copy.analysisIds, &rnamlTexts);
+  rnamlreplaceElements(destination->databaseIds, copy.databaseIds, &rnamlTexts);
   return 0;
 }
 
@@ -88,7 +94,7 @@ char *rnamlidsToString(const vortanLIST *ids)
   size_t size = 1;
   for (const vortanPAIR *link = rnamlfirstLink(ids); link; link = rnamlnextLink(link))
     size += strlen(rnamllinkValue(link)) + 1;
-  char *joined = RNAML_ALLOCATE(size, source);
+  char *joined = RNAML_ALLOCATE(size, sourceName);
   if (!joined) return NULL;
   char *end = joined;
   for (const vortanPAIR *link = rnamlfirstLink(ids); link; link = rnamlnextLink(link)) {
@@ -108,16 +114,16 @@ const char *rnamlgetObjectComment(const rnamlOBJECT *record)
 
 void rnamlsetObjectComment(rnamlOBJECT *record, const char *comment)
 {
-  if (rnamlisObject(record)) rnamlstoreText(&record->comment, comment, source);
+  if (rnamlisObject(record)) rnamlstoreText(&record->comment, comment, sourceName);
 }
 
 static int addId(vortanLIST *ids, const char *id)
 {
-  char *copy = RNAML_COPY_TEXT(id, source);
+  char *copy = RNAML_COPY_TEXT(id, sourceName);
   if (!copy) return 0;
   if (rnamlappend(ids, copy) == 0) return 1;
   free(copy);
-  RNAML_REPORT(RNAML_NO_MEMORY, source);
+  RNAML_REPORT(RNAML_NO_MEMORY, sourceName);
   return 0;
 }
 

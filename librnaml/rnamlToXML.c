@@ -141,14 +141,18 @@ static int writeContent(const rnamlOBJECT *record, const rnamlFieldInfo *f,
 {
   char text[3 * numberSize];
   const void *at = rnamlfieldOf(record, f);
+  int isList = f->kind == rnamlKindLIST || f->kind == rnamlKindLIST_ANY ||
+               f->kind == rnamlKindLIST_INT;
+  int isChild = f->kind == rnamlKindCHILD || f->kind == rnamlKindCHILD_ANY;
+  const vortanLIST *list = isList ? *(vortanLIST *const *)at : NULL;
+  const rnamlOBJECT *child = isChild ? *(rnamlOBJECT *const *)at : NULL;
   const char *value;
   switch (f->form) {
   case rnamlFormTAGGED:
     value = scalarText(record, f, 0, text);
     return value ? appendTagged(content, f->xmlName, value) : 0;
   case rnamlFormTEXT:
-    if (f->kind == rnamlKindLIST_INT)
-      return rnamlfirstLink(*(vortanLIST *const *)at) ? append(content, newIntegersText(*(vortanLIST *const *)at)) : 0;
+    if (isList) return rnamlfirstLink(list) ? append(content, newIntegersText(list)) : 0;
     value = scalarText(record, f, 1, text);
     return value ? append(content, newText(value)) : 0;
   case rnamlFormXYZ:
@@ -159,12 +163,11 @@ static int writeContent(const rnamlOBJECT *record, const rnamlFieldInfo *f,
     snprintf(text, sizeof text, "%d,%d", (int)intAt(record, f), (int)intAt(record, f + 1));
     return append(content, newText(text));
   case rnamlFormOWN:
-    if (f->kind == rnamlKindLIST || f->kind == rnamlKindLIST_ANY)
-      return writeChildren(content, *(vortanLIST *const *)at);
-    return *(rnamlOBJECT *const *)at ? append(content, rnamltoXML(*(rnamlOBJECT *const *)at)) : 0;
+    if (isList) return writeChildren(content, list);
+    return child ? append(content, rnamltoXML(child)) : 0;
   case rnamlFormALWAYS:
     /* A missing child is reported by rnamltoXML and fails the whole. */
-    return append(content, rnamltoXML(*(rnamlOBJECT *const *)at));
+    return append(content, rnamltoXML(child));
   default: return 0;
   }
 }
@@ -187,9 +190,10 @@ vortanELEMENT *rnamlwriteElement(const rnamlOBJECT *record)
   vortanELEMENT *node = vortannewElementWithName(element->tag);
   if (!node) return NULL;
   vortanListBuilder content;
+  vortanLIST *items = vortangetContentList(vortangetElementContent(node));
   int failed = rnamltoXMLObjectAttributes(record, node) < 0 ||
                writeAttributes(record, element, node) < 0 ||
-               vortanstartListBuilder(&content, vortangetContentList(vortangetElementContent(node))) < 0;
+               vortanstartListBuilder(&content, items) < 0;
   for (int i = 0; i < element->fieldCount && !failed; ++i)
     failed = writeContent(record, &element->fields[i], &content) < 0;
   if (failed) {

@@ -1,0 +1,25 @@
+# Fails when a name of NAMES (a file of blank-separated names; lines starting
+# with # are comments) is not defined as a function in LIBRARY, read with NM.
+execute_process(COMMAND ${NM} --defined-only -g ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ T [A-Za-z_0-9]+" defined "${symbols}")
+list(TRANSFORM defined REPLACE "^.* T " "")
+
+file(STRINGS ${NAMES} lines REGEX "^[^#]")
+string(REPLACE ";" " " wanted "${lines}")
+separate_arguments(wanted)
+list(LENGTH wanted count)
+set(missing "")
+foreach(name IN LISTS wanted)
+  list(FIND defined ${name} at)
+  if(at EQUAL -1)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "Not defined in ${LIBRARY}: ${missing}")
+endif()
+message(STATUS "All ${count} names are defined")
