@@ -74,16 +74,11 @@ int rnamlassignObject(rnamlOBJECT *destination, const rnamlOBJECT *source)
   return 0;
 }
 
-static int sameText(const char *a, const char *b)
-{
-  return a == b || (a && b && strcmp(a, b) == 0);
-}
-
 int rnamlequalsObject(const rnamlOBJECT *a, const rnamlOBJECT *b)
 {
   if (a == b) return 1;
   if (!rnamlisObject(a) || !rnamlisObject(b)) return 0;
-  return sameText(a->comment, b->comment) &&
+  return rnamlTexts.same(a->comment, b->comment) &&
          rnamlequalLists(a->referenceIds, b->referenceIds, &rnamlTexts) &&
          rnamlequalLists(a->analysisIds, b->analysisIds, &rnamlTexts) &&
          rnamlequalLists(a->databaseIds, b->databaseIds, &rnamlTexts);

@@ -1,6 +1,6 @@
 /* Inside the binding: the layout of each element record, the table that
  * describes its fields, and the operations that walk that table. Not for
- * users of the binding (the tests look inside). */
+ * users of the binding. */
 #ifndef RNAML_RECORD_H
 #define RNAML_RECORD_H
 
