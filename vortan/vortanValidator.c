@@ -6,7 +6,6 @@
  * promises. */
 #include "vortanValidator.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "vortanConstraints.h"
@@ -80,26 +79,23 @@ static void recordId(Holder *holder, const char *value)
     vortanvalidityFinding("ID '%s' from element '%s' already defined.", value, holder->name);
     return;
   }
-  char *copy = VORTAN_COPY_TEXT(value);
-  vortanSTRING *string = copy ? vortannewString(copy) : NULL;
-  if (!string) free(copy);
-  else if (vortanappendListBuilder(&v->idList, string) < 0) vortandelete(string);
-  else vortanaddTextIndex(&v->ids, vortantextOf(string), NULL);
+  vortanSTRING *string = vortancopyString(value);
+  if (string && vortanappendListBuilder(&v->idList, string) < 0) vortandelete(string);
+  else if (string) vortanaddTextIndex(&v->ids, vortantextOf(string), NULL);
 }
 
 static void recordReference(Holder *holder, const char *value)
 {
-  char *copy = VORTAN_COPY_TEXT(value);
-  vortanSTRING *string = copy ? vortannewString(copy) : NULL;
+  vortanSTRING *string = vortancopyString(value);
   vortanELEMENT *element = string ? vortancopyElementHead(holder->element) : NULL;
   vortanPAIR *reference = element ? vortannewPair(string, element) : NULL;
   if (reference && vortanappendListBuilder(&holder->validation->referenceList, reference) == 0)
     return;
   if (reference) vortandelete(reference);
-  else if (string) {
+  else {
     vortandelete(string);
     vortandelete(element);
-  } else free(copy);
+  }
 }
 
 /* --- attribute values --------------------------------------------------- */

@@ -15,6 +15,8 @@
 
 using testing_support::read_file;
 using testing_support::TempDir;
+using vortan_test::el;
+using vortan_test::list_of;
 using vortan_test::str;
 
 namespace {
@@ -30,22 +32,6 @@ std::string printed(const void* record, bool pretty = false)
   std::string text(bytes, size);
   free(bytes);
   return text;
-}
-
-vortanLIST* list_of(std::initializer_list<void*> items)
-{
-  vortanLIST* list = vortannewList();
-  for (void* item : items) vortanaddLast(list, item);
-  return list;
-}
-
-vortanELEMENT* el(const char* name, std::vector<std::pair<const char*, const char*>> attributes = {},
-                  std::initializer_list<void*> items = {})
-{
-  vortanELEMENT* e = vortannewElementWithName(name);
-  for (auto& [a, v] : attributes) vortanaddAttribute(e, a, v, 0);
-  for (void* item : items) vortanaddContentElement(e, item);
-  return e;
 }
 
 void* text(const char* t) { return vortannewCharData(str(t)); }

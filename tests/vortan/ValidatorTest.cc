@@ -12,18 +12,13 @@
 #include "vortanRecord.h"
 
 using vortan_test::Stderr;
+using vortan_test::el;
+using vortan_test::list_of;
 using vortan_test::str;
 
 namespace {
 
 // --- building records -----------------------------------------------------
-
-vortanLIST* list_of(std::initializer_list<void*> items)
-{
-  vortanLIST* list = vortannewList();
-  for (void* item : items) vortanaddLast(list, item);
-  return list;
-}
 
 void* seq(std::initializer_list<void*> p) { return vortannewChildrenSeq(list_of(p)); }
 void* alt(std::initializer_list<void*> p) { return vortannewChildrenAlt(list_of(p)); }
@@ -35,16 +30,6 @@ void* name(const char* n) { return str(n); }
 
 void* text(const char* t) { return vortannewCharData(str(t)); }
 void* comment(const char* t) { return vortannewComment(str(t)); }
-
-// An element with attributes (name, value) and content items.
-vortanELEMENT* el(const char* n, std::vector<std::pair<const char*, const char*>> attributes = {},
-                  std::initializer_list<void*> items = {})
-{
-  vortanELEMENT* e = vortannewElementWithName(n);
-  for (auto& [a, v] : attributes) vortanaddAttribute(e, a, v, 0);
-  for (void* item : items) vortanaddContentElement(e, item);
-  return e;
-}
 
 // element name -> Pair(model, {attribute -> Pair(type, default)}).
 struct Declared {
@@ -314,6 +299,40 @@ TEST_F(VortanValidation, OnlyTheRootTypeWithoutARegisteredVersionOrARoot)
     EXPECT_EQ(vortansize(vortanIDReferences), 0);
     vortandelete(document);
   }
+}
+
+// Runs work with the first allocation failing, then the second, and so on
+// until it runs with memory to spare: nothing may crash or leak.
+void under_every_allocation_failure(const std::function<void()>& work)
+{
+  for (long budget = 0;; ++budget) {
+    vortan_test::MemoryBudget limit(budget);
+    Stderr err;
+    work();
+    if (!vortan_test::MemoryBudget::exhausted()) return;
+  }
+}
+
+TEST_F(VortanValidation, RunsOutOfMemoryAnywhereWithoutHarm)
+{
+  vortanUserOptions = vortanOptionValidity;
+  vortanDOCUMENT* document = document_of(
+    el("doc", {{"version", "1"}},
+       {el("item", {{"id", "a"}, {"refs", "a b"}}), el("pair", {}, {el("item", {{"id", "p"}}), el("item")})}));
+  std::string findings = validate(document);
+  under_every_allocation_failure([&] { vortanvalidate(document); });
+  EXPECT_EQ(validate(document), findings);
+  under_every_allocation_failure([] {
+    auto string = [](const char* t) {  // str() leaves its copy when memory runs out
+      char* copy = strdup(t);
+      vortanSTRING* s = vortannewString(copy);
+      if (!s) free(copy);
+      return s;
+    };
+    vortanMAP* ge = vortannewGEReferenceTable();
+    vortanputStaticDTDTable(string("other"), string("1"), vortannewMap(), ge, vortannewMap());
+  });
+  vortandelete(document);
 }
 
 // --- parse-time checks ---------------------------------------------------------
