@@ -1038,13 +1038,13 @@ int vortanlex(void)
   for (;;) {
     if (S.failure || !haveByte()) break;
     int code = lexCondition();
-    if (S.failure) break;
+    if (S.failure) {
+      if (code != VORTAN_CHARREF) free(vortanlval.string);
+      break;
+    }
     if (code != SKIP) return code;
   }
-  if (vortanlval.string) {
-    free(vortanlval.string);
-    vortanlval.string = NULL;
-  }
+  vortanlval.string = NULL;
   return token(VORTAN_END, "");
 }
 
