@@ -931,7 +931,7 @@ static vortanELEMENT *startTag(void)
     attributes = finishList(&builder);
   }
   int empty = is(VORTAN_EMPTY_CLOSE);
-  if (attributes && !empty && expect(VORTAN_CLOSE) &&
+  if (attributes && (empty || expect(VORTAN_CLOSE)) &&
       !vortanwellFormednessUniqueAttSpec(name->str, attributes))
     stop(2);
   vortanCONTENT *content = NULL;

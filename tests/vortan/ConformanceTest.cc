@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -63,9 +62,10 @@ struct Case
 
 std::string attribute(const std::string& tag, const std::string& name)
 {
-  std::smatch m;
-  std::regex re("\\s" + name + "=\"([^\"]*)\"");
-  return std::regex_search(tag, m, re) ? m[1].str() : "";
+  const size_t at = tag.find(" " + name + "=\"");
+  if (at == std::string::npos) return "";
+  const size_t start = at + name.size() + 3;
+  return tag.substr(start, tag.find('"', start) - start);
 }
 
 // The cases of the suite's flattened catalogue, their paths under root.
@@ -74,15 +74,15 @@ std::vector<Case> catalogue(const std::string& root)
   const std::string text = read_file(root + "/../cleaned/xmlconf-flattened.xml");
   std::vector<Case> cases;
   std::string base;
-  std::regex tag("<(TESTCASES|TEST)\\s[^>]*>");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), tag); it != std::sregex_iterator(); ++it) {
-    const std::string t = it->str();
-    if ((*it)[1] == "TESTCASES") {
-      if (!attribute(t, "xml:base").empty()) base = attribute(t, "xml:base");
-      continue;
+  for (size_t at = 0; (at = text.find("<TEST", at)) != std::string::npos; ++at) {
+    const std::string tag = text.substr(at, text.find('>', at) - at);
+    if (tag.rfind("<TESTCASES", 0) == 0) {
+      if (!attribute(tag, "xml:base").empty()) base = attribute(tag, "xml:base");
+    } else if (tag.rfind("<TEST ", 0) == 0) {
+      cases.push_back({attribute(tag, "TYPE"), attribute(tag, "ENTITIES"),
+                       root + "/" + base + attribute(tag, "URI"), attribute(tag, "RECOMMENDATION"),
+                       attribute(tag, "VERSION")});
     }
-    cases.push_back({attribute(t, "TYPE"), attribute(t, "ENTITIES"), root + "/" + base + attribute(t, "URI"),
-                     attribute(t, "RECOMMENDATION"), attribute(t, "VERSION")});
   }
   return cases;
 }

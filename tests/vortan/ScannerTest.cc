@@ -70,7 +70,7 @@ const TokenCase token_cases[] = {
 
 TEST(VortanScanner, TokensAndValuesOfEachStartCondition)
 {
-  vortaninit();
+  Parse reset("<x/>");  // a parse starts the entity tables afresh
   vortanputPEntity("p", "<!ELEMENT e EMPTY>");
   vortanputPEntity("q", "Q");
   for (const TokenCase& c : token_cases) {
