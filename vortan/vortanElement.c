@@ -1,6 +1,5 @@
 #include "vortanElement.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "vortanDTDRegistry.h"
@@ -52,19 +51,11 @@ vortanSTRING *vortangetElementAttributeByName(const vortanELEMENT *element,
   return value;
 }
 
-static vortanSTRING *newStringCopy(const char *text)
-{
-  char *copy = VORTAN_COPY_TEXT(text);
-  vortanSTRING *string = copy ? vortannewString(copy) : NULL;
-  if (!string) free(copy);
-  return string;
-}
-
 /* A new Attribute of copies of name and value, in a Pair ready to link. */
 static vortanPAIR *newAttributeLink(const char *name, const char *value)
 {
-  vortanSTRING *nameString = newStringCopy(name);
-  vortanSTRING *valueString = nameString ? newStringCopy(value) : NULL;
+  vortanSTRING *nameString = vortancopyString(name);
+  vortanSTRING *valueString = nameString ? vortancopyString(value) : NULL;
   vortanATTRIBUTE *attribute = valueString ? vortannewAttribute(nameString, valueString) : NULL;
   vortanPAIR *link = attribute ? vortannewPair(attribute, NULL) : NULL;
   if (!link) {
@@ -172,7 +163,7 @@ vortanELEMENT *vortanaddContentPCData(vortanELEMENT *element, const char *text)
   void *last = builder.last == items->sentinel ? NULL : builder.last->head;
   if (vortanhasTag(last, vortanTagCharData))
     return vortanconcatString(field(last, 0), text) ? element : NULL;
-  vortanSTRING *string = newStringCopy(text);
+  vortanSTRING *string = vortancopyString(text);
   vortanCHARDATA *data = string ? vortannewCharData(string) : NULL;
   if (data && vortanappendListBuilder(&builder, data) == 0) return element;
   if (data) vortandelete(data);

@@ -56,23 +56,34 @@ static vortanITERATOR *startWalk(vortanITERATOR *iterator, const void *list)
   return iterator;
 }
 
-/* Each element of a List in the compact form, separator between two. */
-static void printJoined(vortanPRINTSTREAM *stream, const void *list, const char *separator)
+enum { compact = -1 };
+
+/* Each element of a List, separator between two: in the compact form, or
+   in the indented form at indent when that is not compact. */
+static void printJoined(vortanPRINTSTREAM *stream, const void *list, const char *separator,
+                        int indent)
 {
   vortanITERATOR walk;
   if (!startWalk(&walk, list)) return;
   for (int first = 1; vortanhasNext(&walk); first = 0) {
     if (!first) put(stream, separator);
-    vortanprintObject(stream, vortannext(&walk));
+    if (indent == compact) vortanprintObject(stream, vortannext(&walk));
+    else vortanprettyPrintAux(stream, vortannext(&walk), indent);
   }
+}
+
+static void printGroupAt(vortanPRINTSTREAM *stream, const char *open, const void *list,
+                         const char *separator, const char *close, int indent)
+{
+  put(stream, open);
+  printJoined(stream, list, separator, indent);
+  put(stream, close);
 }
 
 static void printGroup(vortanPRINTSTREAM *stream, const char *open, const void *list,
                        const char *separator, const char *close)
 {
-  put(stream, open);
-  printJoined(stream, list, separator);
-  put(stream, close);
+  printGroupAt(stream, open, list, separator, close, compact);
 }
 
 static void printBetween(vortanPRINTSTREAM *stream, const char *open, const void *object,
@@ -153,7 +164,7 @@ static const DeclForm *declFormOf(const void *record)
 static void printDecl(vortanPRINTSTREAM *stream, const void *decl, const DeclForm *form)
 {
   printBetween(stream, form->open, field(decl, 0), form->middle);
-  if (vortanhasTag(field(decl, 1), vortanTagList)) printJoined(stream, field(decl, 1), "");
+  if (vortanhasTag(field(decl, 1), vortanTagList)) printJoined(stream, field(decl, 1), "", compact);
   else vortanprintObject(stream, field(decl, 1));
   put(stream, form->beforeNumber);
   vortanprintPrintStreamInt(stream, intField(decl, 2));
@@ -185,7 +196,7 @@ void vortanprintObject(vortanPRINTSTREAM *stream, const void *o)
     break;
   case vortanTagProlog:
     vortanprintObject(stream, field(o, 0));
-    printJoined(stream, field(o, 1), "");
+    printJoined(stream, field(o, 1), "", compact);
     vortanprintObject(stream, field(o, 2));
     printGroup(stream, "", field(o, 3), "", "\n");
     break;
@@ -208,7 +219,7 @@ void vortanprintObject(vortanPRINTSTREAM *stream, const void *o)
     printBetween(stream, "", field(o, 0), "=\"");
     printBetween(stream, "", field(o, 1), "\"");
     break;
-  case vortanTagContent: printJoined(stream, field(o, 0), ""); break;
+  case vortanTagContent: printJoined(stream, field(o, 0), "", compact); break;
   case vortanTagCharData: vortanprintObject(stream, field(o, 0)); break;
   case vortanTagComment: printBetween(stream, "<!--", field(o, 0), "-->"); break;
   case vortanTagPI:
@@ -311,14 +322,8 @@ static void prettyDocTypeDecl(vortanPRINTSTREAM *stream, const void *decl, int i
 {
   vortanprintPrintStreamLn(stream);
   printDocTypeStart(stream, decl);
-  vortanITERATOR walk;
-  if (!startWalk(&walk, field(decl, 2)) || !vortanhasNext(&walk)) {
-    put(stream, ">");
-    return;
-  }
-  put(stream, " [");
-  while (vortanhasNext(&walk)) vortanprettyPrintAux(stream, vortannext(&walk), indent + 2);
-  put(stream, "]>");
+  if (hasItems(field(decl, 2))) printGroupAt(stream, " [", field(decl, 2), "", "]>", indent + 2);
+  else put(stream, ">");
 }
 
 int vortanprettyPrintAux(vortanPRINTSTREAM *stream, const void *o, int indent)
@@ -356,28 +361,8 @@ int vortanprettyPrintAux(vortanPRINTSTREAM *stream, const void *o, int indent)
     if (field(o, 0)) vortanprintPrintStreamLn(stream);
     vortanprintObject(stream, o);
     return 0;
-  case vortanTagList: {
-    vortanITERATOR walk;
-    startWalk(&walk, o);
-    put(stream, "(");
-    for (int first = 1; vortanhasNext(&walk); first = 0) {
-      if (!first) put(stream, " ");
-      vortanprettyPrintAux(stream, vortannext(&walk), indent);
-    }
-    put(stream, ")");
-    return 1;
-  }
-  case vortanTagMap: {
-    vortanITERATOR walk;
-    startWalk(&walk, ((const vortanMAP *)o)->list);
-    put(stream, "[");
-    for (int first = 1; vortanhasNext(&walk); first = 0) {
-      if (!first) put(stream, ", ");
-      vortanprettyPrintAux(stream, vortannext(&walk), indent);
-    }
-    put(stream, "]");
-    return 0;
-  }
+  case vortanTagList: printGroupAt(stream, "(", o, " ", ")", indent); return 1;
+  case vortanTagMap: printGroupAt(stream, "[", ((const vortanMAP *)o)->list, ", ", "]", indent); return 0;
   case vortanTagPair:
     for (; vortanisPair(o); o = ((const vortanPAIR *)o)->tail) {
       vortanprettyPrintAux(stream, ((const vortanPAIR *)o)->head, indent);

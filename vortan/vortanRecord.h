@@ -135,6 +135,9 @@ static inline const char *vortantextOf(const void *string)
   return vortanhasTag(string, vortanTagString) ? ((const vortanSTRING *)string)->str : NULL;
 }
 
+/* A new String over a copy of text; null after a report. */
+vortanSTRING *vortancopyString(const char *text);
+
 /* A copy of an Element's name and attributes over an empty content: what
    the ID tables keep of an element, whose name alone is read back. Null
    after a report. */

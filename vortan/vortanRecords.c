@@ -100,12 +100,7 @@ vortanELEMENT *vortannewElementWithName(const char *name)
   vortanSTRING *string = NULL;
   vortanLIST *attributes = NULL, *items = NULL;
   vortanCONTENT *content = NULL;
-  char *text = VORTAN_COPY_TEXT(name);
-  if (!text) return NULL;
-  if (!(string = vortannewString(text))) {
-    free(text);
-    return NULL;
-  }
+  if (!(string = vortancopyString(name))) return NULL;
   vortanELEMENT *element = NULL;
   if ((attributes = vortannewList()) && (items = vortannewList()) &&
       (content = vortannewContent(items)))

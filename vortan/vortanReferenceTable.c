@@ -1,6 +1,5 @@
 #include "vortanReferenceTable.h"
 
-#include <stdlib.h>
 
 #include "vortanDTDRegistry.h"
 #include "vortanMap.h"
@@ -68,12 +67,8 @@ void vortanclearReferenceTable(vortanMAP *table)
 static int putText(vortanMAP *table, const char *name, const char *text)
 {
   if (!vortanhasTag(table, vortanTagMap) || !name || findName(table, name)) return 0;
-  char *copy = VORTAN_COPY_TEXT(text ? text : "");
-  vortanSTRING *value = copy ? vortannewString(copy) : NULL;
-  if (!value) {
-    free(copy);
-    return -1;
-  }
+  vortanSTRING *value = vortancopyString(text ? text : "");
+  if (!value) return -1;
   return putNew(table, name, value) ? 0 : -1;
 }
 

@@ -21,6 +21,14 @@ vortanSTRING *vortannewString(char *buffer)
   return string;
 }
 
+vortanSTRING *vortancopyString(const char *text)
+{
+  char *copy = VORTAN_COPY_TEXT(text);
+  vortanSTRING *string = copy ? vortannewString(copy) : NULL;
+  if (!string) free(copy);
+  return string;
+}
+
 char *vortangetStringStr(const vortanSTRING *string)
 {
   if (!vortanhasTag(string, vortanTagString)) {

@@ -43,12 +43,8 @@ int vortanlistHoldsText(const vortanLIST *strings, const char *text)
 
 int vortanappendTextCopy(vortanLIST *list, const char *text)
 {
-  char *copy = VORTAN_COPY_TEXT(text);
-  vortanSTRING *string = copy ? vortannewString(copy) : NULL;
-  if (!string) {
-    free(copy);
-    return -1;
-  }
+  vortanSTRING *string = vortancopyString(text);
+  if (!string) return -1;
   vortanListBuilder builder;
   if (vortanstartListBuilder(&builder, list) < 0 || vortanappendListBuilder(&builder, string) < 0) {
     vortandelete(string);

@@ -10,8 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "vortan.h"
 #include "vortanAllocator.h"
@@ -27,6 +30,24 @@ inline std::string text(const vortanSTRING* s)
 {
   const char* t = vortangetStringStr(s);
   return t ? t : "<null>";
+}
+
+// A List of the items, in order.
+inline vortanLIST* list_of(std::initializer_list<void*> items)
+{
+  vortanLIST* list = vortannewList();
+  for (void* item : items) vortanaddLast(list, item);
+  return list;
+}
+
+// An element with attributes (name, value) and content items.
+inline vortanELEMENT* el(const char* name, std::vector<std::pair<const char*, const char*>> attributes = {},
+                         std::initializer_list<void*> items = {})
+{
+  vortanELEMENT* e = vortannewElementWithName(name);
+  for (auto& [a, v] : attributes) vortanaddAttribute(e, a, v, 0);
+  for (void* item : items) vortanaddContentElement(e, item);
+  return e;
 }
 
 // Standard error written while the object lives.
