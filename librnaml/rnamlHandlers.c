@@ -413,6 +413,11 @@ rnamlOBJECT *rnamlendReading(int parsed)
   vortanfreeByteBuffer(&S.pending);
   S.hasPending = 0;
   vortanAllocator = S.allocator;
+  /* Handlers left in their slots would build records for whatever the
+     toolkit parses next, and leak them. */
+  vortansetCharDataContentHandler(NULL);
+  vortansetDocumentContentHandler(NULL, NULL);
+  vortansetElementContentHandler(NULL, NULL);
   if (S.outOfMemory) setReason("out of memory", "", "");
   if (!parsed) {
     setReason("not a well-formed XML document", "", "");
@@ -421,6 +426,12 @@ rnamlOBJECT *rnamlendReading(int parsed)
   }
   if (!S.root) setReason("no rnaml element at the top of the document", "", "");
   return S.root;
+}
+
+void rnamlfailReading(const char *reason)
+{
+  S.root = NULL;
+  snprintf(S.reason, sizeof S.reason, "%s", reason);
 }
 
 rnamlOBJECT *rnamlgetRoot(void)
