@@ -226,7 +226,8 @@ vortanMAP *rnamlmapAttributes(const vortanLIST *attributes)
 {
   if (!vortanhasTag(attributes, vortanTagList)) return NULL;
   vortanMAP *map = vortannewMap();
-  for (const vortanPAIR *link = rnamlfirstLink(attributes); map && link; link = rnamlnextLink(link)) {
+  const vortanPAIR *link = rnamlfirstLink(attributes);
+  for (; map && link; link = rnamlnextLink(link)) {
     const vortanATTRIBUTE *attribute = rnamllinkValue(link);
     vortanSTRING name = vortanborrowString(vortantextOf(vortangetAttributeName(attribute)));
     const char *text = vortantextOf(vortangetAttributeValue(attribute));

@@ -155,7 +155,8 @@ TEST(RnamlDTD, DeclaresTheElementsAttributesAndEntities)
     {"interactions", "(str-annotation)*"},
     {"numbering-system", "((numbering-range)* | numbering-table)"},
     {"segment", "(seg-name?, base-id-5p, (base-id-3p | length))"},
-    {"reference", "(author | title | journal | date | pubmed-id | book-title | editor | volume | issue | pages | path)*"},
+    {"reference",
+     "(author | title | journal | date | pubmed-id | book-title | editor | volume | issue | pages | path)*"},
   };
   // Newest first: in the reverse of the declared order.
   const std::map<std::string, std::string> attribute_lists = {
@@ -182,7 +183,8 @@ TEST(RnamlDTD, DeclaresTheElementsAttributesAndEntities)
 
   vortanMAP* general = buildrnaml_1_1GERTable();
   std::vector<std::pair<std::string, std::string>> texts;
-  for (auto& [name, value] : entries(general)) texts.emplace_back(name, vortangetStringStr(static_cast<vortanSTRING*>(value)));
+  for (auto& [name, value] : entries(general))
+    texts.emplace_back(name, vortangetStringStr(static_cast<vortanSTRING*>(value)));
   EXPECT_EQ(texts, (std::vector<std::pair<std::string, std::string>>{
                      {"amp", "&#38;"}, {"lt", "&#60;"}, {"gt", ">"}, {"apos", "'"}, {"quot", "\""}}));
   vortandelete(general);
@@ -247,6 +249,7 @@ TEST(RnamlDTD, AgreesWithXmllintOnValidAndInvalidDocuments)
   const std::string dtd = dir.file("rnaml.dtd"), path = dir.file("doc.xml");
   write_file(dtd, dtd_file_text());
   rnamlinit();
+  vortanUserOptions |= vortanOptionValidity;
   int invalid = 0;
   for (auto& [from, to] : edits) {
     std::string doc = valid;

@@ -91,7 +91,8 @@ inline R molecule_m1()
 
   R info = with(rnamlnewModelInfo(), rnamlsetModelInfoMethod, with(rnamlnewMethod(), rnamlsetMethodValue, "X-ray"));
   rnamlsetModelInfoResolution(info, with(rnamlnewResolution(), rnamlsetResolutionValue, 2.5f));
-  for (float e : {-12.5f, -3.0f}) rnamladdModelInfoFreeEnergy(info, with(rnamlnewFreeEnergy(), rnamlsetFreeEnergyValue, e));
+  for (float e : {-12.5f, -3.0f})
+    rnamladdModelInfoFreeEnergy(info, with(rnamlnewFreeEnergy(), rnamlsetFreeEnergyValue, e));
   R model = with(with(rnamlnewModel(), rnamlsetModelId, "x1"), rnamlsetModelModelInfo, info);
 
   R base = with(with(rnamlnewBase(), rnamlsetBaseStrand, "A"), rnamlsetBasePosition, 1);
@@ -135,8 +136,8 @@ inline R molecule_m1()
   rnamlsetBasePairBondOrientation(pair, "cis");
   rnamlsetBasePairStrandOrientation(pair, "anti");
   rnamladdStrAnnotationChild(annotations, pair);
-  R triple = with(rnamlnewBaseTriple(), rnamlsetBaseTripleChild1,
-                  with(with(rnamlnewBasePair(), rnamlsetBasePairBaseId5p, id5p(2)), rnamlsetBasePairBaseId3p, id3p(71)));
+  R inner = with(with(rnamlnewBasePair(), rnamlsetBasePairBaseId5p, id5p(2)), rnamlsetBasePairBaseId3p, id3p(71));
+  R triple = with(rnamlnewBaseTriple(), rnamlsetBaseTripleChild1, inner);
   rnamlsetBaseTripleChild2(triple, with(rnamlnewBasePairId(), rnamlsetBasePairIdRef, "x1"));
   rnamlsetBaseTripleChild3(triple, with(rnamlnewBasePairId(), rnamlsetBasePairIdRef, "m1"));
   rnamladdStrAnnotationChild(annotations, triple);
@@ -205,7 +206,8 @@ inline R every_element_tree()
 
   R reference = with(rnamlnewReference(), rnamlsetReferenceId, "r1");
   R lee = person("Ann", "Lee");
-  for (const char* u : {"U1", "U2"}) rnamladdPersonAffiliation(lee, with(rnamlnewAffiliation(), rnamlsetAffiliationValue, u));
+  for (const char* u : {"U1", "U2"})
+    rnamladdPersonAffiliation(lee, with(rnamlnewAffiliation(), rnamlsetAffiliationValue, u));
   rnamladdReferenceChild(reference, with(rnamlnewAuthor(), rnamlsetAuthorPerson, lee));
   rnamladdReferenceChild(reference, with(rnamlnewTitle(), rnamlsetTitleValue, "Title"));
   rnamladdReferenceChild(reference, with(rnamlnewJournal(), rnamlsetJournalValue, "Journal"));
@@ -223,7 +225,8 @@ inline R every_element_tree()
 
   R entry = with(with(rnamlnewDataBaseEntry(), rnamlsetDataBaseEntryId, "d1"), rnamlsetDataBaseEntryDataBase, "PDB");
   rnamlsetDataBaseEntryEntry(entry, "1EHZ");
-  rnamlsetDataBaseEntryPath(entry, with(rnamlnewPath(), rnamlsetPathChild, with(rnamlnewFile(), rnamlsetFileValue, "1ehz.pdb")));
+  R file = with(rnamlnewFile(), rnamlsetFileValue, "1ehz.pdb");
+  rnamlsetDataBaseEntryPath(entry, with(rnamlnewPath(), rnamlsetPathChild, file));
   rnamladdRnamlChild(root, entry);
 
   R program = with(rnamlnewProgram(), rnamladdProgramChild, with(rnamlnewProgName(), rnamlsetProgNameValue, "fold"));
