@@ -16,7 +16,7 @@ const uint64_t kNone = UINT64_MAX;
 class Linkage
 {
 public:
-  explicit Linkage(const CPackedMatrix& m)
+  explicit Linkage(CPackedMatrix& m)
     : n(m.size()), work(m), order(n), alive(n, true), row_min(n), row_arg(n, kNone)
   {
     for (uint64_t s = 0; s < n; ++s) order[s] = s;
@@ -92,7 +92,7 @@ private:
   }
 
   uint64_t n;
-  CPackedMatrix work;
+  CPackedMatrix& work;
   std::vector<uint64_t> order;
   std::vector<char> alive;
   std::vector<float> row_min;
@@ -103,7 +103,10 @@ private:
 
 std::vector<CMerge> complete_linkage(const CPackedMatrix& distances)
 {
-  return Linkage(distances).run();
+  CPackedMatrix work(distances);
+  return Linkage(work).run();
 }
+
+std::vector<CMerge> complete_linkage_in_place(CPackedMatrix& distances) { return Linkage(distances).run(); }
 
 }  // namespace tolva

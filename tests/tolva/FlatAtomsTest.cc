@@ -50,12 +50,14 @@ float align_then_measure(const std::vector<CPoint3D>& fixed_align, const std::ve
 TEST(FlatAtoms, CentroidAndCentredCoordinates)
 {
   CFlatAtoms f({CPoint3D(0, 0, 0), CPoint3D(2, 0, 0), CPoint3D(0, 4, 0), CPoint3D(2, 4, 8)});
-  EXPECT_EQ(f.centroid().x, 1.0f);
-  EXPECT_EQ(f.centroid().y, 2.0f);
-  EXPECT_EQ(f.centroid().z, 2.0f);
-  EXPECT_EQ(f.x[0], -1.0f);
-  EXPECT_EQ(f.z[3], 6.0f);
-  EXPECT_DOUBLE_EQ(f.squares, 4 * (1 + 4) + 3 * 4 + 36);
+  EXPECT_EQ(f.centroid()[0], 1.0);
+  EXPECT_EQ(f.centroid()[1], 2.0);
+  EXPECT_EQ(f.centroid()[2], 2.0);
+  EXPECT_EQ(f.x()[0], -1.0f);
+  EXPECT_EQ(f.z()[3], 6.0f);
+  EXPECT_EQ(f.padded(), 8u);
+  EXPECT_EQ(f.x()[7], 0.0f);
+  EXPECT_DOUBLE_EQ(f.squares(), 4 * (1 + 4) + 3 * 4 + 36);
 }
 
 TEST(FlatAtoms, RigidCopyGivesZero)
@@ -64,7 +66,7 @@ TEST(FlatAtoms, RigidCopyGivesZero)
   auto a = random_points(rng, 500, 15.0f);
   CFlatAtoms fa(a), fb(moved(a, some_motion(2.0f)));
   EXPECT_LT(tolva::superposed_rmsd(fa, fb, fa, fb), 2e-5f);
-  EXPECT_LT(tolva::superposed_rmsd(fb, fa, fb, fa), 2e-5f);
+  EXPECT_LT(tolva::superposed_rmsd(fb, fa), 2e-5f);
 }
 
 TEST(FlatAtoms, OneDisplacedAtomOutsideTheAlignment)
