@@ -209,7 +209,15 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
 
   // The handler takes the model's residues over rather than copying them.
   std::vector<std::unique_ptr<AbstractResidue>> order;
-  for (AbstractResidue* r : model.release()) order.emplace_back(r);
+  size_t atoms = 0;
+  for (AbstractResidue* r : model.release()) {
+    order.emplace_back(r);
+    atoms += r->size();
+  }
+  if (light) {
+    lightTypes.reserve(atoms);
+    lightXyz.reserve(3 * atoms);
+  }
   if (!__file_eq && !__strand_eq) {
     unsigned long dropped = 0;
     CResId repeated;
