@@ -1,5 +1,6 @@
 #include "FlatAtoms.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Rmsd.h"
@@ -124,6 +125,14 @@ CorrelationKernel kernel()
   return chosen;
 }
 
+template <CorrelationKernel K>
+void run_kernel(const CFlatAtoms& fixed, const CFlatAtoms& moving, double* R)
+{
+  const float* const a[3] = {fixed.x(), fixed.y(), fixed.z()};
+  const float* const b[3] = {moving.x(), moving.y(), moving.z()};
+  K(a, b, std::min(fixed.padded(), moving.padded()), R);
+}
+
 // The RMSD from half the sum of squared residuals.
 float rmsd_of(double half_residual, size_t n)
 {
@@ -173,7 +182,17 @@ void correlation(const CFlatAtoms& fixed, const CFlatAtoms& moving, double* R)
 {
   const float* const a[3] = {fixed.x(), fixed.y(), fixed.z()};
   const float* const b[3] = {moving.x(), moving.y(), moving.z()};
-  kernel()(a, b, fixed.padded() < moving.padded() ? fixed.padded() : moving.padded(), R);
+  kernel()(a, b, std::min(fixed.padded(), moving.padded()), R);
+}
+
+std::vector<CorrelationVersion> correlation_versions()
+{
+  std::vector<CorrelationVersion> versions{run_kernel<correlation_portable>};
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) versions.push_back(run_kernel<correlation_avx2>);
+  if (__builtin_cpu_supports("avx512f")) versions.push_back(run_kernel<correlation_avx512>);
+#endif
+  return versions;
 }
 
 bool largest_fit(const double* R, double E0, double* fit)

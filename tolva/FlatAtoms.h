@@ -52,6 +52,11 @@ private:
 // taken lane by lane in a fixed order on every processor.
 void correlation(const CFlatAtoms& fixed, const CFlatAtoms& moving, double* R);
 
+// Every version of the correlation this processor runs (the widest is the
+// one used), each called as correlation is: they agree to the last bit.
+typedef void (*CorrelationVersion)(const CFlatAtoms& fixed, const CFlatAtoms& moving, double* R);
+std::vector<CorrelationVersion> correlation_versions();
+
 // The largest eigenvalue of the 4x4 key matrix of the superposition built
 // from R, by Newton's method on its characteristic polynomial started at
 // E0, which bounds it from above. False when that root is not simple
