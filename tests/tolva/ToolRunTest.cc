@@ -283,6 +283,54 @@ TEST(ToolRun, SameOutputWithAndWithoutThreads)
   }
 }
 
+TEST(ToolRun, ParallelLoadingKeepsFileOrder)
+{
+  // Each file repeats its first residue (a warning) and gives that residue
+  // two atoms of unknown names in an order of its own: the warnings, the
+  // misc types made for the names, and so the -o file, must not depend on
+  // which thread read which file.
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int k = 0; k < 12; ++k) {
+    std::vector<AtomLine> atoms = read_atoms(example(1 + k % 3));
+    atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const AtomLine& a) { return a.residue_name() == "HOH"; }),
+                atoms.end());
+    size_t first_end = 0;
+    while (first_end < atoms.size() && atoms[first_end].number() == atoms[0].number()) ++first_end;
+    std::vector<AtomLine> extra(atoms.begin(), atoms.begin() + 2);
+    extra[0].text.replace(12, 4, k % 2 ? " QA " : " QB ");
+    extra[1].text.replace(12, 4, k % 2 ? " QB " : " QA" + std::to_string(k % 3));
+    for (AtomLine& a : extra) a.set_xyz(a.x() + 0.5, a.y(), a.z());
+    atoms.insert(atoms.begin() + first_end, extra.begin(), extra.end());
+    atoms.insert(atoms.end(), atoms.begin(), atoms.begin() + first_end);
+    files.push_back(dir.file("s" + std::to_string(10 + k) + ".pdb"));
+    write_atoms(files.back(), atoms);
+  }
+  auto run = [&](const char* jobs, std::vector<std::string> args) {
+    args.insert(args.begin(), {"-n", "-j", jobs, "-o", dir.file(std::string("out") + jobs + ".pdb")});
+    args.insert(args.end(), files.begin(), files.end());
+    ToolRun r = run_tolva(args);
+    r.out += read_file(dir.file(std::string("out") + jobs + ".pdb"));
+    return r;
+  };
+  for (const char* mode : {"-c", "-R"}) {
+    ToolRun one = run("1", {mode}), eight = run("8", {mode});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.err.find("Repeated residue id"), std::string::npos);
+    EXPECT_EQ(one.err, eight.err);
+    EXPECT_EQ(std::regex_replace(one.out, std::regex("mutli-threaded"), ""), eight.out) << mode;
+  }
+  // Of several files that fail, the first on the command line is reported.
+  files[9] = dir.file("absent-later.pdb");
+  files[4] = dir.file("absent-first.pdb");
+  for (const char* jobs : {"1", "8"}) {
+    ToolRun failed = run(jobs, {"-R"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("File " + files[4] + " not found."), std::string::npos) << jobs << failed.err;
+    EXPECT_EQ(failed.err.find("absent-later"), std::string::npos) << jobs;
+  }
+}
+
 TEST(ToolRun, AlignedFileHoldsEveryStructure)
 {
   TempDir dir;
