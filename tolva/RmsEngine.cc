@@ -182,7 +182,6 @@ void CRmsEngine::Initialize()
   alignIds = intersection(alignIds, common_align);
   rmsdIds = intersection(rmsdIds, common_rmsd);
 
-  phase_done("intersect");
   alignSequence = Sequence(alignIds);
   const bool same = rmsdIds == alignIds;
   rmsdSequence = same ? alignSequence : Sequence(rmsdIds);
@@ -195,7 +194,6 @@ void CRmsEngine::Initialize()
   }
   const CFragHandler::TypesPerResidue* alignCommon = __residue_validation ? nullptr : &alignTypes;
   const CFragHandler::TypesPerResidue* rmsdCommon = __residue_validation ? nullptr : &rmsdTypes;
-  phase_done("sequence");
   SelectAtoms(alignCommon, rmsdCommon, same);
 }
 
