@@ -8,7 +8,8 @@
 #   bench/cluster_bench.sh [BUILD_DIR] [SIZES...]
 #
 # RUNS (default 3) runs of each command; the median is printed. The phases
-# (load, select, matrix, linkage, teardown) come from TOLVA_PHASE_TIMES.
+# (start-up, load, select, matrix, linkage, teardown) come from
+# TOLVA_PHASE_TIMES.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
@@ -47,7 +48,7 @@ median() {
 }
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf "%6s %4s %8s %12s %9s %8s %8s %8s %8s %8s\n" models jobs "wall(s)" "pairs/s" "peak(MB)" load select matrix linkage teardown
+printf "%6s %4s %8s %12s %9s %8s %8s %8s %8s %8s %8s\n" models jobs "wall(s)" "pairs/s" "peak(MB)" start load select matrix linkage teardown
 for n in $sizes; do
   ensemble "$n"
   for jobs in 1 8; do
@@ -55,7 +56,7 @@ for n in $sizes; do
     cp "$work/out.txt" "$work/out-$n-$jobs.txt"
     pairs=$((n * (n - 1) / 2))
     rate=$(awk -v p=$pairs -v w="$1" 'BEGIN {printf "%.0f", p / w}')
-    printf "%6d %4d %8s %12s %9s %8s %8s %8s %8s %8s\n" "$n" "$jobs" "$1" "$rate" "$2" "$3" "$4" "$5" "$6" "$7"
+    printf "%6d %4d %8s %12s %9s %8s %8s %8s %8s %8s %8s\n" "$n" "$jobs" "$1" "$rate" "$2" "$3" "$4" "$5" "$6" "$7" "$8"
   done
   cmp -s "$work/out-$n-1.txt" "$work/out-$n-8.txt" || echo "  -j 1 and -j 8 printed different reports for $n models" >&2
 done

@@ -370,6 +370,32 @@ std::vector<CFragHandler::ResidueAtoms> CFragHandler::atoms_of(const CResIdSet& 
   return found;
 }
 
+namespace {
+
+// The types of the map's residues whose ids are in the set, both walked in
+// id order.
+template <typename Map, typename TypeOf>
+std::vector<t_Residue*> types_in(const Map& map, const CResIdSet& ids, TypeOf type_of)
+{
+  std::vector<t_Residue*> types;
+  types.reserve(ids.size());
+  typename Map::const_iterator r = map.begin();
+  for (const CResId& id : ids) {
+    while (r != map.end() && r->first < id) ++r;
+    if (r == map.end()) break;
+    if (!(id < r->first)) types.push_back(type_of(r->second));
+  }
+  return types;
+}
+
+}  // namespace
+
+std::vector<t_Residue*> CFragHandler::ResidueTypes(const CResIdSet& set) const
+{
+  if (light) return types_in(lightResidues, set, [](const LightResidue& r) { return r.type; });
+  return types_in(residues, set, [](const AbstractResidue* r) { return r->getType(); });
+}
+
 template <typename Sink>
 size_t CFragHandler::select_atoms(Sink& out, const CResIdSet& set, const std::vector<t_Residue*>& types,
                                   const TypesPerResidue* common)

@@ -56,6 +56,8 @@ public:
   };
   // The residues of the ids that this structure has, in set order.
   std::vector<ResidueAtoms> atoms_of(const CResIdSet& ids) const;
+  // Their types alone, in one walk along the ids and the residues.
+  std::vector<t_Residue*> ResidueTypes(const CResIdSet& ids) const;
 
   // Atom types per selected residue: with them the filters take only the
   // atoms whose types are listed, so that atoms pair by type where the

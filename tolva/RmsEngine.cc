@@ -30,6 +30,8 @@ namespace {
 
 CResIdSet intersection(const CResIdSet& a, const CResIdSet& b)
 {
+  // Structures of one ensemble hold the same residues: nothing to rebuild.
+  if (std::includes(b.begin(), b.end(), a.begin(), a.end())) return a;
   CResIdSet result;
   std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::inserter(result, result.end()));
   return result;
@@ -142,12 +144,11 @@ t_Residue* CRmsEngine::GeneralizeBase(t_Residue* a, t_Residue* b)
 
 std::vector<t_Residue*> CRmsEngine::Sequence(const CResIdSet& ids) const
 {
-  std::vector<t_Residue*> sequence;
-  for (const CFragHandler::ResidueAtoms& r : frags[0].atoms_of(ids)) sequence.push_back(r.type);
+  std::vector<t_Residue*> sequence = frags[0].ResidueTypes(ids), types;
   for (size_t s = 1; s < frags.size(); ++s) {
-    std::vector<CFragHandler::ResidueAtoms> residues = frags[s].atoms_of(ids);
-    for (size_t k = 0; k < sequence.size() && k < residues.size(); ++k)
-      sequence[k] = GeneralizeBase(sequence[k], residues[k].type);
+    types = frags[s].ResidueTypes(ids);
+    for (size_t k = 0; k < sequence.size() && k < types.size(); ++k)
+      sequence[k] = GeneralizeBase(sequence[k], types[k]);
   }
   return sequence;
 }

@@ -247,6 +247,7 @@ int main(int argc, char* argv[])
   // written in the C locale whatever the environment says.
   gtk_parse_args(&argc, &argv);
   std::setlocale(LC_NUMERIC, "C");
+  tolva::phase_done("start");
 
   {
     tolva::CRmsEngine engine;
