@@ -226,8 +226,9 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
       if (!keep(id, std::move(r)) && dropped++ == 0) repeated = id;
     }
     if (dropped > 0)
-      (warnings != nullptr ? *warnings : std::cerr) << "Repeated residue id " << repeated << " in " << name
-                << ": only the first residue of each id is kept (" << dropped << " dropped)" << std::endl;
+      (warnings != nullptr ? *warnings : std::cerr)
+          << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
+          << dropped << " dropped)" << std::endl;
     return;
   }
   // -e: "regardless of resID" needs an order that means something; the
