@@ -78,7 +78,7 @@ void pause_briefly() { std::this_thread::sleep_for(std::chrono::milliseconds(5))
 
 CRmsEngine::CRmsEngine()
   : alignFile(nullptr), maxRmsd(0), farthestFirst(nullptr), farthestSecond(nullptr), root(nullptr),
-    residuesKept(true), nextTile(0), donePairs(0)
+    residuesKept(true), nextItem(0), donePairs(0)
 {
 }
 
@@ -309,7 +309,7 @@ void CRmsEngine::PairMode()
 
 void CRmsEngine::ComputePartialComparison(unsigned /*k*/, Results* /*results*/)
 {
-  for (uint64_t i = nextTile.fetch_add(1); i < frags.size(); i = nextTile.fetch_add(1)) {
+  for (uint64_t i = nextItem.fetch_add(1); i < frags.size(); i = nextItem.fetch_add(1)) {
     if (residuesKept) frags[0].Align(frags[i]);
     if (__very_verbose) frags[0].Rmsd(frags[i]);
     compareResults[i] = PairDistance(0, i);
@@ -343,7 +343,7 @@ void CRmsEngine::CompareMode()
     for (size_t s = 1; s < n; ++s) frags[0].CheckAlign(frags[s]);
     for (size_t s = 1; s < n; ++s) frags[0].CheckRmsd(frags[s]);
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
-    nextTile = 1;  // the reference structure is not compared with itself
+    nextItem = 1;  // the reference structure is not compared with itself
     run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); });
   }
   // Equal RMSDs keep load order, with or without threads.
@@ -370,7 +370,7 @@ void CRmsEngine::ComputeTile(uint64_t tile)
 
 void CRmsEngine::ComputePartialMatrix(unsigned /*k*/)
 {
-  for (uint64_t t = nextTile.fetch_add(1); t < tiles.size(); t = nextTile.fetch_add(1)) ComputeTile(t);
+  for (uint64_t t = nextItem.fetch_add(1); t < tiles.size(); t = nextItem.fetch_add(1)) ComputeTile(t);
 }
 
 void CRmsEngine::FillMatrix(uint64_t total, unsigned threads)
@@ -386,7 +386,7 @@ void CRmsEngine::FillMatrix(uint64_t total, unsigned threads)
   tiles.clear();
   for (uint64_t I = 0; I < blocks; ++I)
     for (uint64_t J = I; J < blocks; ++J) tiles.emplace_back(static_cast<uint32_t>(I), static_cast<uint32_t>(J));
-  nextTile = 0;
+  nextItem = 0;
   if (threads <= 1) {
     for (uint64_t t = 0; t < tiles.size(); ++t) {
       ComputeTile(t);
@@ -491,7 +491,7 @@ void CRmsEngine::Cluster()
   const unsigned threads = worker_count(total);
 
   donePairs = 0;
-  matrix.reset(new CPackedMatrix(n));
+  matrix.reset(new CPackedMatrix(CPackedMatrix::Unset(n)));
   if (__very_verbose) {
     // The atom-pair listings follow the pairwise loop itself, in order.
     CProgressBar progress(std::cout, total);

@@ -105,13 +105,15 @@ private:
   CGroup* root;
 
   // The selected atoms copied once (flatRmsd empty when the RMSD is taken
-  // on the align atoms), and the matrix fill's shared progress: the tiles
-  // (a block of rows by a block of columns) handed out one at a time.
+  // on the align atoms), and the work shared by the workers: the tiles of
+  // the matrix (a block of rows by a block of columns), handed out one at a
+  // time, and the pairs done.
   std::vector<CFlatAtoms> flatAlign;
   std::vector<CFlatAtoms> flatRmsd;
   bool residuesKept;
   std::vector<std::pair<uint32_t, uint32_t>> tiles;
-  std::atomic<uint64_t> nextTile;
+  // The next structure (compare mode) or tile a worker takes.
+  std::atomic<uint64_t> nextItem;
   std::atomic<uint64_t> donePairs;
   std::vector<float> compareResults;
 };

@@ -132,11 +132,13 @@ TEST(CompleteLinkage, MatchesTheFullRescanOnRandomMatrices)
   std::mt19937 rng(12345);
   for (int trial = 0; trial < 60; ++trial) {
     uint64_t n = 2 + rng() % 40;
-    CPackedMatrix m(n);
+    CPackedMatrix m = CPackedMatrix::Unset(n);
     bool few_values = trial % 2 == 0;  // many ties
     std::uniform_real_distribution<float> any(0.0f, 20.0f);
     for (uint64_t p = 0; p < m.pairs(); ++p) m[p] = few_values ? static_cast<float>(rng() % 4) : any(rng);
-    expect_same(tolva::complete_linkage(m), naive_linkage(m));
+    std::vector<tolva::CMerge> expected = naive_linkage(m);
+    expect_same(tolva::complete_linkage(m), expected);
+    expect_same(tolva::complete_linkage_in_place(m), expected);
     if (testing::Test::HasFailure()) FAIL() << "trial " << trial << " n " << n;
   }
 }
