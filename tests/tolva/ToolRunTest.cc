@@ -233,6 +233,33 @@ TEST(ToolRun, CompareModeRanksByRmsd)
   EXPECT_NEAR(std::stod(m[6]), 1.5, 2e-3);
 }
 
+TEST(ToolRun, PairCompareAndClusterPrintTheSameDistance)
+{
+  // a and c differ most: the pair line, a's compare line for c and the
+  // most distant pair of the cluster run carry one number, also with -a/-r.
+  TempDir dir;
+  auto third = [](const AtomLine& a) { return a.number() % 3 == 0; };
+  write_atoms(dir.file("a.pdb"), moved(displaced(read_atoms(example(1)), third, -0.5, 0, 0), 0.4, 3, 0, 0));
+  write_atoms(dir.file("c.pdb"), displaced(read_atoms(example(1)), third, 1.5, 0.2, 0));
+  const std::string a = dir.file("a.pdb"), b = example(1), c = dir.file("c.pdb");
+  for (std::vector<std::string> selection : {std::vector<std::string>{}, {"-a", "A1-A20", "-r", "A5-A30"}}) {
+    auto run = [&](std::vector<std::string> args) {
+      args.insert(args.begin(), selection.begin(), selection.end());
+      ToolRun r = run_tolva(args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      return r.out;
+    };
+    std::smatch pair, compare, cluster;
+    std::string pair_out = run({a, c}), compare_out = run({"-c", "-j", "2", a, b, c});
+    std::string cluster_out = run({"-R", "-j", "3", a, b, c});
+    ASSERT_TRUE(std::regex_search(pair_out, pair, std::regex("RMSD = ([0-9.e-]+) Angstroms")));
+    ASSERT_TRUE(std::regex_search(compare_out, compare, std::regex(c + ": ([0-9.e-]+) Angstroms")));
+    ASSERT_TRUE(std::regex_search(cluster_out, cluster, std::regex("Most distant structures \\(([0-9.e-]+)A\\):\n\t" + a)));
+    EXPECT_EQ(pair[1], compare[1]);
+    EXPECT_EQ(pair[1], cluster[1]);
+  }
+}
+
 TEST(ToolRun, ClusterRootOfTheThreeStructureExample)
 {
   // d(0,1) = 1, d(0,2) = 3, d(1,2) = 2: 0 and 1 merge at 1, the root is 3.
