@@ -162,8 +162,10 @@ CFlatAtoms::CFlatAtoms(const std::vector<CPoint3D>& points)
   *this = CFlatAtoms(xyz.data(), points.size());
 }
 
-CFlatAtoms::CFlatAtoms(const float* xyz, size_t n) : count(n), stride(round_up(n)), coords(3 * stride, 0.0f)
+CFlatAtoms::CFlatAtoms(const float* xyz, size_t n, std::vector<float>&& storage)
+  : count(n), stride(round_up(n)), coords(std::move(storage))
 {
+  coords.assign(3 * stride, 0.0f);
   double sum[3] = {0, 0, 0};
   for (size_t k = 0; k < n; ++k)
     for (int a = 0; a < 3; ++a) sum[a] += xyz[3 * k + a];

@@ -24,8 +24,9 @@ public:
   // The points in series order, centred on their centroid (formed in
   // double) and kept in single precision.
   explicit CFlatAtoms(const std::vector<CPoint3D>& points);
-  // The same from x, y, z triples.
-  CFlatAtoms(const float* xyz, size_t count);
+  // The same from x, y, z triples, in `storage` when it is given (its
+  // capacity is reused).
+  CFlatAtoms(const float* xyz, size_t count, std::vector<float>&& storage = std::vector<float>());
 
   size_t size() const { return count; }
   // Padded length of each axis array.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -26,6 +27,17 @@ namespace tolva {
 int CFragHandler::next_serial_no = 0;
 
 namespace {
+
+// The atom types of a light residue, kept once for all the residues that
+// hold the same atoms in the same order (every residue of one kind, over
+// thousands of files); never freed, as the types themselves.
+const std::vector<t_Atom*>* shared_run(const std::vector<t_Atom*>& run)
+{
+  static std::mutex lock;
+  static std::set<std::vector<t_Atom*>>* runs = new std::set<std::vector<t_Atom*>>;
+  std::lock_guard<std::mutex> guard(lock);
+  return &*runs->insert(run).first;
+}
 
 char* copy_name(const char* name)
 {
@@ -82,7 +94,7 @@ CFragHandler::CFragHandler(const char* n)
 
 CFragHandler::CFragHandler(const CFragHandler& other)
   : residues(other.residues), name(copy_name(other.name)), ids(other.ids), serial(other.serial), store(other.store),
-    light(other.light), lightResidues(other.lightResidues), lightTypes(other.lightTypes), lightXyz(other.lightXyz)
+    light(other.light), lightResidues(other.lightResidues), lightXyz(other.lightXyz)
 {
 }
 
@@ -98,7 +110,6 @@ CFragHandler& CFragHandler::operator=(const CFragHandler& other)
   store = other.store;
   light = other.light;
   lightResidues = other.lightResidues;
-  lightTypes = other.lightTypes;
   lightXyz = other.lightXyz;
   alignAtoms.clear();
   rmsdAtoms.clear();
@@ -115,15 +126,16 @@ bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> resid
 {
   if (residues.count(id) != 0 || lightResidues.count(id) != 0) return false;
   if (light) {
-    LightResidue entry{residue->getType(), static_cast<uint32_t>(lightTypes.size()), 0};
+    thread_local std::vector<t_Atom*> run;
+    run.clear();
+    const uint32_t first = static_cast<uint32_t>(lightXyz.size() / 3);
     for (AbstractResidue::ResidueIterator it = residue->begin(); it != residue->end(); ++it) {
       const CAtom& atom = *it;
       if (atom.getType()->is_Hydrogen()) continue;
-      lightTypes.push_back(atom.getType());
+      run.push_back(atom.getType());
       lightXyz.insert(lightXyz.end(), {atom.x, atom.y, atom.z});
-      ++entry.count;
     }
-    lightResidues.emplace(id, entry);
+    lightResidues.emplace(id, LightResidue{residue->getType(), shared_run(run), first});
     ids.insert(id);
     return true;
   }
@@ -182,7 +194,6 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
   residues.clear();
   lightResidues.clear();
-  lightTypes.clear();
   lightXyz.clear();
   ids.clear();
   if (!in.eof()) in >> model;
@@ -214,10 +225,7 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
     order.emplace_back(r);
     atoms += r->size();
   }
-  if (light) {
-    lightTypes.reserve(atoms);
-    lightXyz.reserve(3 * atoms);
-  }
+  if (light) lightXyz.reserve(3 * atoms);
   if (!__file_eq && !__strand_eq) {
     unsigned long dropped = 0;
     CResId repeated;
@@ -365,8 +373,9 @@ std::vector<CFragHandler::ResidueAtoms> CFragHandler::atoms_of(const CResIdSet& 
     }
     std::map<CResId, LightResidue>::const_iterator l = lightResidues.find(id);
     if (l != lightResidues.end())
-      found.push_back(ResidueAtoms{id, l->second.type, nullptr, lightTypes.data() + l->second.first,
-                                   lightXyz.data() + 3 * size_t(l->second.first), l->second.count});
+      found.push_back(ResidueAtoms{id, l->second.type, nullptr, l->second.types->data(),
+                                   lightXyz.data() + 3 * size_t(l->second.first),
+                                   static_cast<uint32_t>(l->second.types->size())});
   }
   return found;
 }
@@ -484,17 +493,19 @@ void CFragHandler::SetAtomCounts(size_t align, size_t rmsd)
   rmsdCount = rmsd;
 }
 
-void CFragHandler::Release()
+std::vector<float> CFragHandler::Release()
 {
+  std::vector<float> storage;
+  storage.swap(lightXyz);
+  storage.clear();
   residues.clear();
   lightResidues.clear();
-  lightTypes = std::vector<t_Atom*>();
-  lightXyz = std::vector<float>();
   alignAtoms.clear();
   alignAtoms.shrink_to_fit();
   rmsdAtoms.clear();
   rmsdAtoms.shrink_to_fit();
   store.reset();
+  return storage;
 }
 
 void CFragHandler::CheckAlign(const CFragHandler& other) const

@@ -80,8 +80,10 @@ public:
   // The counts Align and Rmsd check, when the atom lists are not built.
   void SetAtomCounts(size_t align, size_t rmsd);
   // Gives up the residues once nothing will read or move them; the ids and
-  // the atom counts stay.
-  void Release();
+  // the atom counts stay. The coordinate array of the light copies is
+  // handed back, emptied, for the caller to fill again: its pages are
+  // already the process's.
+  std::vector<float> Release();
 
   // Superimposes `other` on this structure, moving every residue of other.
   void Align(CFragHandler& other);
@@ -129,17 +131,17 @@ private:
   // The residues outlive every copy of the handler that points at them.
   std::shared_ptr<std::vector<std::unique_ptr<AbstractResidue>>> store;
 
-  // The light copies, when the residues are not kept: per id, the type and
-  // a run of atoms in the two arrays.
+  // The light copies, when the residues are not kept: per id, the type,
+  // the atom types (a run shared by every residue that holds the same
+  // atoms) and where the atoms' coordinates start in lightXyz.
   struct LightResidue
   {
     t_Residue* type;
+    const std::vector<t_Atom*>* types;
     uint32_t first;
-    uint32_t count;
   };
   bool light = false;
   std::map<CResId, LightResidue> lightResidues;
-  std::vector<t_Atom*> lightTypes;
   std::vector<float> lightXyz;
 };
 

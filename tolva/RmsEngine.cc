@@ -209,22 +209,23 @@ void CRmsEngine::SelectAtoms(const CFragHandler::TypesPerResidue* alignCommon,
   std::vector<std::exception_ptr> failures(n);
   CWorkQueue queue(n);
   auto select = [&](unsigned) {
-    std::vector<float> xyz;
+    std::vector<float> xyz, rmsd;
     for (size_t s; queue.take(s);) {
       CFragHandler& frag = frags[s];
       try {
         xyz.clear();
         alignLeftOut[s] = frag.FilterCoordinates(xyz, alignIds, alignSequence, alignCommon);
-        flatAlign[s] = CFlatAtoms(xyz.data(), xyz.size() / 3);
         if (!same) {
-          xyz.clear();
-          rmsdLeftOut[s] = frag.FilterCoordinates(xyz, rmsdIds, rmsdSequence, rmsdCommon);
-          flatRmsd[s] = CFlatAtoms(xyz.data(), xyz.size() / 3);
+          rmsd.clear();
+          rmsdLeftOut[s] = frag.FilterCoordinates(rmsd, rmsdIds, rmsdSequence, rmsdCommon);
+          flatRmsd[s] = CFlatAtoms(rmsd.data(), rmsd.size() / 3);
         }
+        // The flat copy takes the place of the light one.
+        std::vector<float> storage;
+        if (!residuesKept) storage = frag.Release();
+        flatAlign[s] = CFlatAtoms(xyz.data(), xyz.size() / 3, std::move(storage));
         frag.SetAtomCounts(flatAlign[s].size(), same ? flatAlign[s].size() : flatRmsd[s].size());
-        if (!residuesKept) {
-          frag.Release();
-        } else {
+        if (residuesKept) {
           // Aligning moves the residues for the -o file and the viewer.
           frag.AlignFilter(alignIds, alignSequence, alignCommon);
           if (same)
