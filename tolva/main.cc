@@ -234,9 +234,11 @@ int main(int argc, char* argv[])
 {
   // Each file read takes and gives back a few hundred kilobytes: kept by
   // the allocator, rather than returned to the system and faulted in again
-  // for the next file.
+  // for the next file. The heaps grow by large steps: each step changes the
+  // address space, which stalls every thread that touches new memory.
   mallopt(M_TRIM_THRESHOLD, 256 << 20);
   mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 16 << 20);
   TesselInit();
   if (argc == 1) {
     __usage();
