@@ -206,7 +206,8 @@ bool largest_fit(const double* R, double E0, double* fit)
                           {yz - zy, xx - yy - zz, xy + yx, zx + xz},
                           {zx - xz, xy + yx, -xx + yy - zz, yz + zy},
                           {xy - yx, zx + xz, yz + zy, -xx - yy + zz}};
-  // det(l.I - K) = l^4 + c2.l^2 + c1.l + c0.
+  // det(l.I - K) = l^4 + c2.l^2 + c1.l + c0, with c2 = -2 |R|^2 and
+  // c1 = -8 det R (Theobald, Acta Cryst. A61 (2005) 478).
   double squares = 0;
   for (int e = 0; e < 9; ++e) squares += R[e] * R[e];
   const double c2 = -2.0 * squares;
