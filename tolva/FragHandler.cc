@@ -124,7 +124,7 @@ const char* CFragHandler::GetFileName() const { return name != nullptr ? name : 
 
 bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
 {
-  if (residues.count(id) != 0 || lightResidues.count(id) != 0) return false;
+  if (ids.count(id) != 0) return false;
   if (light) {
     thread_local std::vector<t_Atom*> run;
     run.clear();
@@ -135,7 +135,7 @@ bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> resid
       run.push_back(atom.getType());
       lightXyz.insert(lightXyz.end(), {atom.x, atom.y, atom.z});
     }
-    lightResidues.emplace(id, LightResidue{residue->getType(), shared_run(run), first});
+    lightResidues.emplace_back(id, LightResidue{residue->getType(), shared_run(run), first});
     ids.insert(id);
     return true;
   }
@@ -237,17 +237,20 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
       (warnings != nullptr ? *warnings : std::cerr)
           << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
           << dropped << " dropped)" << std::endl;
-    return;
+  } else {
+    // -e: "regardless of resID" needs an order that means something; the
+    // residues' own ids give it, file order among equal ids.
+    if (__strand_eq && !__file_eq)
+      std::stable_sort(order.begin(), order.end(),
+                       [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
+                         return a->getResId() < b->getResId();
+                       });
+    int k = 0;
+    for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
   }
-  // -e: "regardless of resID" needs an order that means something; the
-  // residues' own ids give it, file order among equal ids.
-  if (__strand_eq && !__file_eq)
-    std::stable_sort(order.begin(), order.end(),
-                     [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
-                       return a->getResId() < b->getResId();
-                     });
-  int k = 0;
-  for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
+  // The light copies are found by id; the ids are all different.
+  std::sort(lightResidues.begin(), lightResidues.end(),
+            [](const LightEntry& a, const LightEntry& b) { return a.first < b.first; });
 }
 
 size_t CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types,
@@ -371,8 +374,9 @@ std::vector<CFragHandler::ResidueAtoms> CFragHandler::atoms_of(const CResIdSet& 
       found.push_back(ResidueAtoms{id, r->second->getType(), r->second, nullptr, nullptr, 0});
       continue;
     }
-    std::map<CResId, LightResidue>::const_iterator l = lightResidues.find(id);
-    if (l != lightResidues.end())
+    std::vector<LightEntry>::const_iterator l = std::lower_bound(
+        lightResidues.begin(), lightResidues.end(), id, [](const LightEntry& e, const CResId& i) { return e.first < i; });
+    if (l != lightResidues.end() && !(id < l->first))
       found.push_back(ResidueAtoms{id, l->second.type, nullptr, l->second.types->data(),
                                    lightXyz.data() + 3 * size_t(l->second.first),
                                    static_cast<uint32_t>(l->second.types->size())});

@@ -140,8 +140,9 @@ private:
     const std::vector<t_Atom*>* types;
     uint32_t first;
   };
+  typedef std::pair<CResId, LightResidue> LightEntry;
   bool light = false;
-  std::map<CResId, LightResidue> lightResidues;
+  std::vector<LightEntry> lightResidues;  // by id
   std::vector<float> lightXyz;
 };
 
