@@ -15,9 +15,7 @@ namespace {
 
 const char* nameOf(const t_Residue* t) { return t != nullptr ? t->getName() : "(null)"; }
 
-// Room reserved for the atoms of a residue being read, and for the
-// pseudo-atoms its completion adds.
-const std::size_t kTypicalAtoms = 48;
+// Room reserved for the pseudo-atoms that the completion of a residue adds.
 const std::size_t kPseudoAtoms = 4;
 
 // The refined forms of a base type: with O2' (ribo) and without it
@@ -455,14 +453,20 @@ oBinstream& CResidue::write(oBinstream& os) const
 
 iPdbstream& CResidue::read(iPdbstream& is)
 {
-  // A residue holds a few dozen atoms: room for them up front, and the
-  // types seen so far looked up among them (a file may repeat one atom line
-  // many thousand times, but never holds more than a few hundred types).
-  std::vector<CAtom> gathered;
-  gathered.reserve(kTypicalAtoms);
-  std::vector<const t_Atom*> seen;
-  seen.reserve(kTypicalAtoms);
-  auto first_of_type = [&seen](const t_Atom* t) {
+  // Scratch space kept by each thread from one residue to the next, and the
+  // types seen so far looked up among the atoms gathered (a file may repeat
+  // one atom line many thousand times, but never holds more than a few
+  // hundred types).
+  thread_local std::vector<CAtom> gathered;
+  thread_local std::vector<const t_Atom*> seen;
+  gathered.clear();
+  seen.clear();
+  // No atom stays alive in the scratch space once the residue is read.
+  struct Emptied
+  {
+    ~Emptied() { gathered.clear(); }
+  } emptied;
+  auto first_of_type = [](const t_Atom* t) {
     if (std::find(seen.begin(), seen.end(), t) != seen.end()) return false;
     seen.push_back(t);
     return true;
