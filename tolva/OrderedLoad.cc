@@ -20,8 +20,8 @@ namespace {
 class OrderedLoad
 {
 public:
-  OrderedLoad(std::vector<CFragHandler>& f, size_t from, bool p)
-    : frags(f), first(from), place(p), verbose(gOut->getVerboseLevel()), queue(f.size() - from),
+  OrderedLoad(std::vector<CFragHandler>& f, size_t from, bool s)
+    : frags(f), first(from), shown(s), verbose(gOut->getVerboseLevel()), queue(f.size() - from),
       slots(f.size() - from), done(f.size() - from, 0)
   {
   }
@@ -62,7 +62,7 @@ private:
     const std::function<void()> gate = [this, k] { wait_for_files_before(k); };
     gBeforeNewMiscAtomType = &gate;
     try {
-      frags[first + k].Load(place, &text);
+      frags[first + k].Load(shown, &text);
     } catch (...) {
       slots[k].failure = std::current_exception();
       size_t known = failed();
@@ -91,7 +91,7 @@ private:
 
   std::vector<CFragHandler>& frags;
   const size_t first;
-  const bool place;
+  const bool shown;
   const unsigned verbose;
   CWorkQueue queue;
   std::vector<Slot> slots;
@@ -104,9 +104,9 @@ private:
 
 }  // namespace
 
-void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned threads, bool place)
+void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned threads, bool shown)
 {
-  OrderedLoad load(frags, first, place);
+  OrderedLoad load(frags, first, shown);
   run_threads(threads, [&load](unsigned) { load.work(); });
   load.emit_in_order();
 }

@@ -12,10 +12,10 @@
 namespace tolva {
 
 // Loads the handlers from `first` on (built on their names, not loaded
-// yet) with `threads` workers, then writes their messages on standard
-// error in order, up to the first file that failed, whose failure is then
-// rethrown.
-void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned threads, bool place);
+// yet; `shown` as CFragHandler::Load takes it) with `threads` workers, then
+// writes their messages on standard error in order, up to the first file
+// that failed, whose failure is then rethrown.
+void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned threads, bool shown);
 
 }  // namespace tolva
 

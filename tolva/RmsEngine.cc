@@ -104,15 +104,15 @@ bool CRmsEngine::ShowsStructures(size_t n) const
 void CRmsEngine::AddFrags(const std::vector<std::string>& names)
 {
   const size_t first = frags.size();
-  const bool place = ShowsStructures(first + names.size());
+  const bool shown = ShowsStructures(first + names.size());
   frags.reserve(first + names.size());
   for (const std::string& name : names) frags.emplace_back(name.c_str());
   const unsigned threads = worker_count(names.size());
   try {
     if (threads <= 1)
-      for (size_t k = first; k < frags.size(); ++k) frags[k].Load(place);
+      for (size_t k = first; k < frags.size(); ++k) frags[k].Load(shown);
     else
-      load_in_order(frags, first, threads, place);
+      load_in_order(frags, first, threads, shown);
   } catch (...) {
     frags.erase(frags.begin() + static_cast<std::ptrdiff_t>(first), frags.end());
     throw;
