@@ -275,13 +275,18 @@ void CRmsEngine::Execute()
 {
   if (frags.size() == 2) {
     PairMode();
+    phase_done("pair");
   } else if (__compare) {
     CompareMode();
+    phase_done("compare");
   } else {
     if (__verbose) std::cout << "- Clustering phase." << std::endl;
     Cluster();
   }
-  WriteAlignFile();
+  if (alignFile != nullptr) {
+    WriteAlignFile();
+    phase_done("output");
+  }
 }
 
 float CRmsEngine::PairDistance(uint64_t i, uint64_t j) const
