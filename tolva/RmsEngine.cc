@@ -30,11 +30,16 @@ namespace {
 
 CResIdSet intersection(const CResIdSet& a, const CResIdSet& b)
 {
-  // Structures of one ensemble hold the same residues: nothing to rebuild.
-  if (std::includes(b.begin(), b.end(), a.begin(), a.end())) return a;
   CResIdSet result;
   std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::inserter(result, result.end()));
   return result;
+}
+
+// common := common ∩ ids. Structures of one ensemble hold the same
+// residues: then nothing is rebuilt.
+void narrow(CResIdSet& common, const CResIdSet& ids)
+{
+  if (!std::includes(ids.begin(), ids.end(), common.begin(), common.end())) common = intersection(common, ids);
 }
 
 CResIdSet difference(const CResIdSet& a, const CResIdSet& b)
@@ -170,18 +175,15 @@ CFragHandler::TypesPerResidue CRmsEngine::CommonAtomTypes(const CResIdSet& ids) 
 
 void CRmsEngine::Initialize()
 {
-  CResIdSet common_align = frags[0].GetIds();
-  CResIdSet common_rmsd = frags[0].GetIds();
-  if (alignIds.empty()) alignIds = common_align;
-  if (rmsdIds.empty()) rmsdIds = common_rmsd;
-  for (size_t s = 1; s < frags.size(); ++s) {
-    common_align = intersection(common_align, frags[s].GetIds());
-    common_rmsd = intersection(common_rmsd, frags[s].GetIds());
-  }
-  warn_unused(alignIds, common_align, "alignment");
-  warn_unused(rmsdIds, common_rmsd, "comparison");
-  alignIds = intersection(alignIds, common_align);
-  rmsdIds = intersection(rmsdIds, common_rmsd);
+  // The residues every structure has, for the alignment and the RMSD alike.
+  CResIdSet common = frags[0].GetIds();
+  if (alignIds.empty()) alignIds = common;
+  if (rmsdIds.empty()) rmsdIds = common;
+  for (size_t s = 1; s < frags.size(); ++s) narrow(common, frags[s].GetIds());
+  warn_unused(alignIds, common, "alignment");
+  warn_unused(rmsdIds, common, "comparison");
+  alignIds = intersection(alignIds, common);
+  rmsdIds = intersection(rmsdIds, common);
 
   alignSequence = Sequence(alignIds);
   const bool same = rmsdIds == alignIds;
