@@ -47,12 +47,12 @@ void BM_PairRmsd(benchmark::State& state)
     b.emplace_back(a.back().x + 0.1f * d(rng), a.back().y - 3.0f, a.back().z + 0.05f * d(rng));
   }
   tolva::CFlatAtoms fa(a), fb(b);
-  for (auto _ : state) benchmark::DoNotOptimize(tolva::superposed_rmsd(fa, fb, fa, fb));
+  for (auto _ : state) benchmark::DoNotOptimize(tolva::superposed_rmsd(fa, fb));
   state.SetItemsProcessed(state.iterations());
 }
 
 }  // namespace
 
-BENCHMARK(BM_PairRmsd)->Arg(100)->Arg(1500)->Arg(10000);
+BENCHMARK(BM_PairRmsd)->Arg(100)->Arg(1464)->Arg(10000);
 BENCHMARK(BM_CompleteLinkage)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

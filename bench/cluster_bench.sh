@@ -1,35 +1,80 @@
 #!/bin/sh
-# Wall time, pair rate and peak memory of `tolva -R` on ensembles of a
-# 69-nucleotide RNA (three copies of one 23-nucleotide strand of the
-# RNA-Puzzles rp01 solution), for 500 to 5,000 models, with 1 and 8 jobs.
+# Wall time, pair rate, peak memory and the time of each phase of
+# `tolva -R` on ensembles of a 69-nucleotide RNA (three copies of one
+# 23-nucleotide strand of the RNA-Puzzles rp01 solution), for 600 to 5,000
+# models with 1 and 8 jobs; then `-c -j 8` on 1,000 files, the kernel's
+# time a pair on one thread, and mdtraj's beside it when it is installed.
 #
 #   bench/cluster_bench.sh [BUILD_DIR] [SIZES...]
+#
+# RUNS (default 3) runs of each command; the median is printed. The phases
+# (start-up, load, select, matrix, linkage, teardown) come from
+# TOLVA_PHASE_TIMES.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift 2>/dev/null || true
-sizes=${*:-500 1000 2000 5000}
+sizes=${*:-600 1000 2000 5000}
+runs=${RUNS:-3}
 structure=${STRUCTURE:-$here/../../shared/data/rna-puzzles/rp01/1_solution_0_rpr.pdb}
 tolva=$build/tolva/tolva
 work=${TMPDIR:-/tmp}/tolva-cluster-bench
 [ -r "$structure" ] || { echo "no structure at $structure (set STRUCTURE)" >&2; exit 1; }
 [ -x "$tolva" ] || { echo "no tolva at $tolva" >&2; exit 1; }
 
-printf "%6s %4s %10s %14s %10s\n" models jobs "wall (s)" "pairs/s" "peak (MB)"
-for n in $sizes; do
-  dir=$work/$n
-  if [ ! -f "$dir/model$(printf %05d $((n - 1))).pdb" ]; then
+ensemble() {
+  dir=$work/$1
+  if [ ! -f "$dir/model$(printf %05d $(($1 - 1))).pdb" ]; then
     rm -rf "$dir"
-    python3 "$here/make_ensemble.py" "$structure" "$n" "$dir" --chains A --copies 3
+    python3 "$here/make_ensemble.py" "$structure" "$1" "$dir" --chains A --copies 3
   fi
+}
+
+# One run: wall seconds, peak MB, then the phase times, on one line.
+measure() {
+  log=$work/time.txt
+  TOLVA_PHASE_TIMES=1 /usr/bin/time -v "$tolva" "$@" > "$work/out.txt" 2> "$log"
+  awk -F': ' '
+    /Elapsed/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; wall = s}
+    /Maximum resident/ {peak = $2 / 1024}
+    /^phase / {split($0, p, " "); phases = phases sprintf(" %8.3f", p[3])}
+    END {printf "%.2f %.0f%s\n", wall, peak, phases}' "$log"
+}
+
+# The median line of RUNS runs, by wall time.
+median() {
+  i=0
+  while [ $i -lt "$runs" ]; do measure "$@"; i=$((i + 1)); done | sort -n | sed -n "$(((runs + 1) / 2))p"
+}
+
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf "%6s %4s %8s %12s %9s %8s %8s %8s %8s %8s %8s\n" models jobs "wall(s)" "pairs/s" "peak(MB)" start load select matrix linkage teardown
+for n in $sizes; do
+  ensemble "$n"
   for jobs in 1 8; do
-    log=$work/time-$n-$jobs.txt
-    /usr/bin/time -v "$tolva" -R -j $jobs "$dir"/*.pdb > "$work/out-$n-$jobs.txt" 2> "$log"
-    wall=$(awk -F': ' '/Elapsed/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$log")
-    peak=$(awk -F': ' '/Maximum resident/ {printf "%.0f", $2 / 1024}' "$log")
+    set -- $(median -R -j $jobs "$work/$n"/*.pdb)
+    cp "$work/out.txt" "$work/out-$n-$jobs.txt"
     pairs=$((n * (n - 1) / 2))
-    rate=$(awk -v p=$pairs -v w="$wall" 'BEGIN {printf "%.0f", p / w}')
-    printf "%6d %4d %10s %14s %10s\n" "$n" "$jobs" "$wall" "$rate" "$peak"
+    rate=$(awk -v p=$pairs -v w="$1" 'BEGIN {printf "%.0f", p / w}')
+    printf "%6d %4d %8s %12s %9s %8s %8s %8s %8s %8s %8s\n" "$n" "$jobs" "$1" "$rate" "$2" "$3" "$4" "$5" "$6" "$7" "$8"
   done
   cmp -s "$work/out-$n-1.txt" "$work/out-$n-8.txt" || echo "  -j 1 and -j 8 printed different reports for $n models" >&2
 done
+
+ensemble 1000
+set -- $(median -c -j 8 "$work/1000"/*.pdb)
+echo "compare: 1000 files, -c -j 8: $1 s, $2 MB"
+
+if [ -x "$build/bench/bench_cluster" ]; then
+  "$build/bench/bench_cluster" --benchmark_filter='PairRmsd/1464$' --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
+    awk '/_median/ {printf "tolva kernel: 1464 atoms, %.3f us a pair on one thread (median of 5)\n", $2 / 1000}'
+fi
+# mdtraj may be installed for the system's Python only.
+for python in python3 /usr/bin/python3; do
+  if "$python" -c "import mdtraj" 2>/dev/null; then
+    "$python" "$here/mdtraj_pair.py" "$work/600" 300
+    exit 0
+  fi
+done
+echo "mdtraj: not installed, skipped"

@@ -10,7 +10,7 @@
 #include "ResidueAtomSets.h"
 #include "ResidueType.h"
 
-std::atomic<int> AbstractResidue::count{0};
+CLiveCount AbstractResidue::count;
 
 AbstractResidue::AbstractResidue() : type(nullptr) { ++count; }
 
@@ -186,19 +186,23 @@ void progress(const char* mark) { gOut->setLevel(3) << mark; }
 
 }  // namespace
 
+bool AbstractResidue::completeDemoting()
+{
+  const placement::BaseRules* base = placement::baseRulesFor(type);
+  // The lone pairs are placed from the same base: a base that could not
+  // take them all is not complete either.
+  if (base == nullptr || (holdsAtomsOf(*this, base->hydrogens) && holdsAtomsOf(*this, base->lonePairs)))
+    return true;
+  reportMissingAtoms();
+  demote();
+  return false;
+}
+
 void AbstractResidue::addHydrogens()
 {
   if (type == nullptr) return;
-  if (const placement::BaseRules* base = placement::baseRulesFor(type)) {
-    // The lone pairs are placed from the same base: a base that could not
-    // take them all is not complete either.
-    if (!holdsAtomsOf(*this, base->hydrogens) || !holdsAtomsOf(*this, base->lonePairs)) {
-      reportMissingAtoms();
-      demote();
-      return;
-    }
-    placeRows(*this, base->hydrogens);
-  }
+  if (!completeDemoting()) return;
+  if (const placement::BaseRules* base = placement::baseRulesFor(type)) placeRows(*this, base->hydrogens);
   if (type->is_NucleicAcid()) placeRows(*this, placement::sugarHydrogens());
 }
 
@@ -213,7 +217,7 @@ void AbstractResidue::removeOptionals()
   if (const TypeAtomSets* sets = atomSetsOf(type)) erase(*sets->optional);
 }
 
-void AbstractResidue::validate()
+void AbstractResidue::validate(bool place)
 {
   if (type == nullptr) {
     progress("i");
@@ -221,8 +225,12 @@ void AbstractResidue::validate()
   }
   if (type->is_NucleicAcid()) {
     removeOptionals();
-    addHydrogens();
-    addLP();
+    if (place) {
+      addHydrogens();
+      addLP();
+    } else {
+      completeDemoting();
+    }
   }
   // Also a generalised type (r_RNA, r_AminoAcid ...), which has no sets.
   const TypeAtomSets* sets = atomSetsOf(type);

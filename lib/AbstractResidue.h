@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Atom.h"
+#include "LiveCount.h"
 #include "AtomType.h"
 #include "ResId.h"
 #include "SharedAtomSet.h"
@@ -55,7 +56,7 @@ public:
   typedef std::vector<IndexEntry> AtomIndex;
 
   // Live residues.
-  static std::atomic<int> count;
+  static CLiveCount count;
 
   // A new heap copy of the same concrete class, owned by the caller.
   virtual AbstractResidue* clone() const = 0;
@@ -143,7 +144,10 @@ public:
   // Checks the residue against its type's atom sets: completes a
   // nucleotide, removes atoms its type does not know, or demotes it to a
   // misc type when it lacks an obligatory atom or has no atom sets.
-  void validate();
+  // Without `place`, the hydrogens and lone pairs are not placed (nothing
+  // that reads only heavy atoms needs them), but a base that could not take
+  // them is demoted all the same.
+  void validate(bool place = true);
   // Removes the atoms of the type's optional set.
   void removeOptionals();
 
@@ -161,6 +165,9 @@ protected:
   // The index of the atoms at positions 0 .. size()-1.
   void rebuildIndex();
 
+  // False, with the message and the demotion, for a base lacking a heavy
+  // atom that its hydrogens or lone pairs are placed from.
+  bool completeDemoting();
   // The message for a residue whose type needs atoms it lacks.
   void reportMissingAtoms() const;
   // The residue's type becomes the misc type of the same name.

@@ -6,7 +6,7 @@
 #include "Binstream.h"
 #include "Pdbstream.h"
 
-std::atomic<int> CAtom::count{0};
+CLiveCount CAtom::count;
 
 CAtom::CAtom() : type(nullptr), altLoc(' '), number(0) { ++count; }
 

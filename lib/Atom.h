@@ -3,9 +3,9 @@
 #ifndef TESSEL_ATOM_H
 #define TESSEL_ATOM_H
 
-#include <atomic>
 #include <iosfwd>
 
+#include "LiveCount.h"
 #include "Point3D.h"
 
 class iBinstream;
@@ -44,7 +44,7 @@ public:
   bool operator!=(const CAtom& other) const { return type != other.type; }
 
   // Live atoms, copies included. Worker threads copy and destroy atoms.
-  static std::atomic<int> count;
+  static CLiveCount count;
 
 private:
   t_Atom* type;

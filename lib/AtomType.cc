@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <mutex>
 #include <ostream>
 
 #include "Binstream.h"
@@ -15,6 +16,9 @@ constexpr int kMaxAtomId = 171;
 // Misc types are numbered after every singleton, in their order of creation.
 std::atomic<unsigned> gNextMiscOrdinal{kAtomTypeCount};
 const at_Misc* gLastMisc = nullptr;
+// Files may load on several threads: the registry is read and written under
+// this lock, so that one name makes one type whichever thread asks.
+std::mutex gMiscAtomLock;
 
 // Binary id -> ordinal, -1 for an id no singleton has.
 typedef std::array<short, kMaxAtomId + 1> AtomIdTable;
@@ -88,10 +92,21 @@ t_Atom* at_Misc::findOrCreate(const char* key_name, const char* field_name)
 {
   char cut[kNameLength + 1];
   copyName(cut, key_name);
+  {
+    std::lock_guard<std::mutex> lock(gMiscAtomLock);
+    MiscAtomRegistry::const_iterator found = gMiscAtomString.find(cut);
+    if (found != gMiscAtomString.end()) return found->second;
+  }
+  // Ordinals follow creation: the gate lets a loader make them in the
+  // order its files come in, whatever thread reads which file.
+  if (gBeforeNewMiscAtomType != nullptr) (*gBeforeNewMiscAtomType)();
+  std::lock_guard<std::mutex> lock(gMiscAtomLock);
   MiscAtomRegistry::const_iterator found = gMiscAtomString.find(cut);
   if (found != gMiscAtomString.end()) return found->second;
   return new at_Misc(cut, field_name);
 }
+
+thread_local const std::function<void()>* gBeforeNewMiscAtomType = nullptr;
 
 void at_Misc::Binoutput(oBinstream& os) const
 {

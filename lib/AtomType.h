@@ -165,8 +165,13 @@ private:
 };
 
 // The misc atom types by key; the keys point into the types' own names.
+// Written under a lock by findOrCreate only.
 typedef std::map<const char*, t_Atom*, less_string> MiscAtomRegistry;
 extern MiscAtomRegistry gMiscAtomString;
+
+// When set on a thread, called there (registry unlocked) before that
+// thread makes a new misc atom type.
+extern thread_local const std::function<void()>* gBeforeNewMiscAtomType;
 
 // The singletons, null until TesselInit has run.
 #define TESSEL_ATOM_CATEGORY(S, ...) extern t_Atom* a_##S;

@@ -36,4 +36,4 @@ MiscResidueRegistry gMiscResidueString;
 static std::ios_base::Init gIostreamInit;
 
 oMessagestream out(std::cerr, 2);
-oMessagestream* gOut = &out;
+thread_local oMessagestream* gOut = &out;

@@ -49,8 +49,10 @@ public:
 };
 
 // The library's message stream on standard error, and the pointer all
-// library messages go through.
+// library messages go through. The pointer is per thread: a thread that
+// loads files beside others points it at a stream of its own, whose text
+// is passed on in file order.
 extern oMessagestream out;
-extern oMessagestream* gOut;
+extern thread_local oMessagestream* gOut;
 
 #endif

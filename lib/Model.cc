@@ -172,9 +172,9 @@ bool is_nucleic_acid(const AbstractResidue* r) { return r->getType() != nullptr 
 
 }  // namespace
 
-void Model::validate()
+void Model::validate(bool place)
 {
-  for (AbstractResidue* r : residues) r->validate();
+  for (AbstractResidue* r : residues) r->validate(place);
   remove_if([](const AbstractResidue* r) { return !is_polymer(r); });
 }
 

@@ -93,8 +93,9 @@ public:
   AbstractResidue::ResidueConstIterator find(const char* text) const;
 
   // Validates every residue, then removes those that are neither a
-  // nucleic acid nor an amino acid (misc types, demoted residues).
-  void validate();
+  // nucleic acid nor an amino acid (misc types, demoted residues). Without
+  // `place`, no hydrogen or lone pair is placed (AbstractResidue::validate).
+  void validate(bool place = true);
   void removeOptionals();
   void removeAminoAcid();
   void removeNucleicAcid();

@@ -1,5 +1,6 @@
 #include "Pdbstream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cxxabi.h>
@@ -72,6 +73,20 @@ void iPdbstream::reject(const std::string& reason)
   setstate(std::ios::badbit);
 }
 
+namespace {
+
+// The get area of any stream buffer, reached through member pointers taken
+// in a derived class: once a file is known to have line ends, a line is
+// copied out of the buffer in one go rather than one call per character.
+struct GetArea : std::streambuf
+{
+  static char* next(std::streambuf* sb) { return (sb->*&GetArea::gptr)(); }
+  static char* end(std::streambuf* sb) { return (sb->*&GetArea::egptr)(); }
+  static void skip(std::streambuf* sb, std::ptrdiff_t n) { (sb->*&GetArea::gbump)(static_cast<int>(n)); }
+};
+
+}  // namespace
+
 unsigned iPdbstream::readLine(char* buffer, unsigned n)
 {
   unsigned stored = 0;
@@ -85,6 +100,24 @@ unsigned iPdbstream::readLine(char* buffer, unsigned n)
   char ended = '\0';
   try {
     for (;;) {
+      char* g = GetArea::next(sb);
+      char* e = GetArea::end(sb);
+      if (lineEndSeen && g < e) {
+        char* p = g;
+        while (p < e && *p != '\n' && *p != '\r') ++p;
+        // Past the buffer the line is consumed but not kept.
+        std::ptrdiff_t room = n > stored + 1 ? static_cast<std::ptrdiff_t>(n - stored - 1) : 0;
+        std::ptrdiff_t copied = std::min(p - g, room);
+        std::memcpy(buffer + stored, g, static_cast<std::size_t>(copied));
+        stored += static_cast<unsigned>(copied);
+        if (p < e) {
+          ended = *p;
+          GetArea::skip(sb, p - g + 1);
+          break;
+        }
+        GetArea::skip(sb, p - g);
+        continue;
+      }
       traits::int_type c = sb->sbumpc();
       if (traits::eq_int_type(c, traits::eof())) break;
       if (c == '\n' || c == '\r') {

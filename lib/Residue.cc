@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <unordered_set>
 
 #include "AtomSet.h"
 #include "Binstream.h"
@@ -15,6 +14,9 @@
 namespace {
 
 const char* nameOf(const t_Residue* t) { return t != nullptr ? t->getName() : "(null)"; }
+
+// Room reserved for the pseudo-atoms that the completion of a residue adds.
+const std::size_t kPseudoAtoms = 4;
 
 // The refined forms of a base type: with O2' (ribo) and without it
 // (deoxy); null where the base has no such form.
@@ -288,6 +290,7 @@ void CResidue::place()
 void CResidue::dropDuplicates()
 {
   atomIndex.clear();
+  atomIndex.reserve(refAtoms.size() + kPseudoAtoms);
   unsigned kept = 0;
   for (unsigned p = 0; p < refAtoms.size(); ++p) {
     const t_Atom* t = refAtoms[p].getType();
@@ -450,13 +453,28 @@ oBinstream& CResidue::write(oBinstream& os) const
 
 iPdbstream& CResidue::read(iPdbstream& is)
 {
-  std::vector<CAtom> gathered;
-  // Types seen so far: a file may repeat one atom line many thousand times.
-  std::unordered_set<const t_Atom*> seen;
+  // Scratch space kept by each thread from one residue to the next, and the
+  // types seen so far looked up among the atoms gathered (a file may repeat
+  // one atom line many thousand times, but never holds more than a few
+  // hundred types).
+  thread_local std::vector<CAtom> gathered;
+  thread_local std::vector<const t_Atom*> seen;
+  gathered.clear();
+  seen.clear();
+  // No atom stays alive in the scratch space once the residue is read.
+  struct Emptied
+  {
+    ~Emptied() { gathered.clear(); }
+  } emptied;
+  auto first_of_type = [](const t_Atom* t) {
+    if (std::find(seen.begin(), seen.end(), t) != seen.end()) return false;
+    seen.push_back(t);
+    return true;
+  };
   unsigned long duplicates = 0;
   if (const CAtom* kept = is.GetKeptAtom()) {
     gathered.push_back(*kept);
-    seen.insert(kept->getType());
+    seen.push_back(kept->getType());
     is.DeleteAtom();
   }
   while (is && !is.IsEND()) {
@@ -471,7 +489,7 @@ iPdbstream& CResidue::read(iPdbstream& is)
       }
       // The first atom of a type wins; repeats of another alternate
       // location go in silence.
-      if (seen.insert(atom.getType()).second)
+      if (first_of_type(atom.getType()))
         gathered.push_back(atom);
       else if (atom.getAltLoc() == ' ')
         ++duplicates;
@@ -485,7 +503,7 @@ iPdbstream& CResidue::read(iPdbstream& is)
                       << is.GetNewResType()->getName() << ": " << duplicates << " dropped."
                       << std::endl;
   std::vector<CAtom> atoms;
-  atoms.reserve(gathered.size());
+  atoms.reserve(gathered.size() + kPseudoAtoms);
   for (const CAtom& a : gathered)
     if (!a.getType()->is_Pseudo() && !a.getType()->is_LonePair()) atoms.push_back(a);
   refAtoms.swap(atoms);

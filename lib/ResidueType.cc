@@ -1,6 +1,7 @@
 #include "ResidueType.h"
 
 #include <array>
+#include <mutex>
 #include <ostream>
 
 #include "Binstream.h"
@@ -39,6 +40,9 @@ static_assert(kResidueCodeIndex[kRootResidueCode] < 0 && kResidueCodeIndex[kMisc
               "the root's and the misc code belong to no singleton");
 
 const rt_Misc* gLastMisc = nullptr;
+// Files may load on several threads: one name makes one type whichever
+// thread asks.
+std::mutex gMiscResidueLock;
 
 void copyName(char* dest, const char* src)
 {
@@ -88,6 +92,7 @@ t_Residue* rt_Misc::findOrCreate(const char* residue_name)
 {
   char cut[kNameLength + 1];
   copyName(cut, residue_name);
+  std::lock_guard<std::mutex> lock(gMiscResidueLock);
   MiscResidueRegistry::const_iterator found = gMiscResidueString.find(cut);
   if (found != gMiscResidueString.end()) return found->second;
   return new rt_Misc(cut);

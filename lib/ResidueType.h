@@ -113,6 +113,7 @@ private:
 };
 
 // The misc residue types by name; the keys point into the types' own names.
+// Written under a lock by findOrCreate only.
 typedef std::map<const char*, t_Residue*, less_string> MiscResidueRegistry;
 extern MiscResidueRegistry gMiscResidueString;
 

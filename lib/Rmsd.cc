@@ -165,8 +165,7 @@ void rmsd_detail::length_mismatch(std::size_t first, std::size_t second)
   throw e;
 }
 
-float __rmsd_with_align_aux(const CPoint3D& c1, const CPoint3D& c2, const double* R,
-                            double E0, int n, CTransfo* t)
+void __superposition_rotation(const double* R, double E0, double* U, double* fit)
 {
   double V[9], B[9];
   principal_axes(R, V, B);
@@ -180,8 +179,11 @@ float __rmsd_with_align_aux(const CPoint3D& c1, const CPoint3D& c2, const double
   // without their square roots: those lose half the digits of an
   // eigenvalue near zero (flat or identical series), or give NaN for one
   // that rounding put below it.
-  double U[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  double fit[3] = {R[0], R[4], R[8]};
+  const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  for (int k = 0; k < 9; ++k) U[k] = identity[k];
+  fit[0] = R[0];
+  fit[1] = R[4];
+  fit[2] = R[8];
   // Coincident series, or one pair: R vanishes and every rotation is as
   // good; keep the exact identity.
   if (len0 > kRankTolerance * E0) {
@@ -199,7 +201,13 @@ float __rmsd_with_align_aux(const CPoint3D& c1, const CPoint3D& c2, const double
         U[3 * i + j] =
             (B[3 * i] * V[3 * j] + B[3 * i + 1] * V[3 * j + 1]) + B[3 * i + 2] * V[3 * j + 2];
   }
+}
 
+float __rmsd_with_align_aux(const CPoint3D& c1, const CPoint3D& c2, const double* R,
+                            double E0, int n, CTransfo* t)
+{
+  double U[9], fit[3];
+  __superposition_rotation(R, E0, U, fit);
   double e = ((E0 - fit[0]) - fit[1]) - fit[2];
   double r = e * 2.0 / static_cast<double>(n);
   if (r < 0) r = 0.0;

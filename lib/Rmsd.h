@@ -41,6 +41,12 @@ inline float root(double v) { return static_cast<float>(std::sqrt(v)); }
 
 }  // namespace rmsd_detail
 
+// The rotation of the least-squares superposition, from the correlation
+// matrix R (as below) and E0: U (row-major, double) turns the centred first
+// series onto the centred second; fit[0] + fit[1] + fit[2] is trace(U^T.R),
+// so that E0 minus the fit is half the sum of squared residuals.
+void __superposition_rotation(const double* R, double E0, double* U, double* fit);
+
 // The second half of the superposition, from the centroids c1 and c2, the
 // correlation matrix R (row-major, rows the coordinates of the second
 // series), E0 and the pair count n. Returns the RMSD and, when t is not

@@ -33,7 +33,9 @@ protected:
 
 private:
   static const int kPutBack = 4;
-  static const int kData = 1024;
+  // Large enough that zlib reads an uncompressed file straight into it,
+  // without a copy through its own buffer, in a few calls per file.
+  static const int kData = 64 * 1024;
 
   void reset_areas();
   void read_failed();

@@ -1,5 +1,6 @@
 #include "CompleteLinkage.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -16,10 +17,10 @@ const uint64_t kNone = UINT64_MAX;
 class Linkage
 {
 public:
-  explicit Linkage(const CPackedMatrix& m)
-    : n(m.size()), work(m), order(n), alive(n, true), row_min(n), row_arg(n, kNone)
+  explicit Linkage(CPackedMatrix& m)
+    : n(m.size()), work(m), order(n), alive(n, true), live(n), row_min(n), row_arg(n, kNone)
   {
-    for (uint64_t s = 0; s < n; ++s) order[s] = s;
+    for (uint64_t s = 0; s < n; ++s) order[s] = live[s] = s;
     for (uint64_t p = 0; p < work.pairs(); ++p)
       if (std::isnan(work[p])) fail("Distance matrix holds a value that is not a number.");
     for (uint64_t s = 0; s < n; ++s) rescan(s);
@@ -48,8 +49,8 @@ private:
   {
     row_min[s] = FLT_MAX;
     row_arg[s] = kNone;
-    for (uint64_t t = 0; t < n; ++t) {
-      if (!alive[t] || order[t] <= order[s]) continue;
+    for (uint64_t t : live) {
+      if (order[t] <= order[s]) continue;
       float v = d(s, t);
       if (v < row_min[s] || (row_arg[s] != kNone && v == row_min[s] && order[t] < order[row_arg[s]])) {
         row_min[s] = v;
@@ -61,8 +62,8 @@ private:
   CMerge merge_closest(uint64_t new_id)
   {
     uint64_t a = kNone;
-    for (uint64_t s = 0; s < n; ++s) {
-      if (!alive[s] || row_arg[s] == kNone) continue;
+    for (uint64_t s : live) {
+      if (row_arg[s] == kNone) continue;
       if (a == kNone || row_min[s] < row_min[a] || (row_min[s] == row_min[a] && order[s] < order[a])) a = s;
     }
     if (a == kNone) fail("No pair of groups to merge.");
@@ -70,17 +71,24 @@ private:
     CMerge merge{order[a], order[b], row_min[a]};
 
     alive[b] = false;
+    live.erase(std::find(live.begin(), live.end(), b));
     order[a] = new_id;
-    for (uint64_t t = 0; t < n; ++t) {
-      if (!alive[t] || t == a) continue;
+    row_arg[a] = kNone;  // the newest group has no later partner
+    row_min[a] = FLT_MAX;
+    // One pass: the distances to the new group first, then the nearest
+    // partners, which read only this row's distances. The columns of a and
+    // b are read a few rows ahead of their use.
+    const size_t ahead = 8;
+    for (size_t k = 0; k < live.size(); ++k) {
+      if (k + ahead < live.size() && live[k + ahead] != a) {
+        __builtin_prefetch(&d(live[k + ahead], a));
+        __builtin_prefetch(&d(live[k + ahead], b));
+      }
+      const uint64_t t = live[k];
+      if (t == a) continue;
       float& to_new = d(t, a);
       float from_b = d(t, b);
       if (from_b > to_new) to_new = from_b;
-    }
-    row_arg[a] = kNone;  // the newest group has no later partner
-    row_min[a] = FLT_MAX;
-    for (uint64_t t = 0; t < n; ++t) {
-      if (!alive[t] || t == a) continue;
       if (row_arg[t] == a || row_arg[t] == b) {
         rescan(t);
       } else if (d(t, a) < row_min[t]) {  // the new group comes last: a tie keeps the old
@@ -92,9 +100,10 @@ private:
   }
 
   uint64_t n;
-  CPackedMatrix work;
+  CPackedMatrix& work;
   std::vector<uint64_t> order;
   std::vector<char> alive;
+  std::vector<uint64_t> live;  // the live slots, ascending
   std::vector<float> row_min;
   std::vector<uint64_t> row_arg;
 };
@@ -103,7 +112,10 @@ private:
 
 std::vector<CMerge> complete_linkage(const CPackedMatrix& distances)
 {
-  return Linkage(distances).run();
+  CPackedMatrix work(distances);
+  return Linkage(work).run();
 }
+
+std::vector<CMerge> complete_linkage_in_place(CPackedMatrix& distances) { return Linkage(distances).run(); }
 
 }  // namespace tolva

@@ -29,6 +29,9 @@ struct CMerge
 // internal error on a distance that is not a number, or when no pair is
 // below the largest finite float.
 std::vector<CMerge> complete_linkage(const CPackedMatrix& distances);
+// The same without a working copy: the distances are overwritten by the
+// groups' distances, for a caller that reads them no more.
+std::vector<CMerge> complete_linkage_in_place(CPackedMatrix& distances);
 
 }  // namespace tolva
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -26,6 +27,17 @@ namespace tolva {
 int CFragHandler::next_serial_no = 0;
 
 namespace {
+
+// The atom types of a light residue, kept once for all the residues that
+// hold the same atoms in the same order (every residue of one kind, over
+// thousands of files); never freed, as the types themselves.
+const std::vector<t_Atom*>* shared_run(const std::vector<t_Atom*>& run)
+{
+  static std::mutex lock;
+  static std::set<std::vector<t_Atom*>>* runs = new std::set<std::vector<t_Atom*>>;
+  std::lock_guard<std::mutex> guard(lock);
+  return &*runs->insert(run).first;
+}
 
 char* copy_name(const char* name)
 {
@@ -81,7 +93,8 @@ CFragHandler::CFragHandler(const char* n)
 }
 
 CFragHandler::CFragHandler(const CFragHandler& other)
-  : residues(other.residues), name(copy_name(other.name)), ids(other.ids), serial(other.serial), store(other.store)
+  : residues(other.residues), name(copy_name(other.name)), ids(other.ids), serial(other.serial), store(other.store),
+    light(other.light), lightResidues(other.lightResidues), lightXyz(other.lightXyz)
 {
 }
 
@@ -95,9 +108,13 @@ CFragHandler& CFragHandler::operator=(const CFragHandler& other)
   ids = other.ids;
   serial = other.serial;
   store = other.store;
+  light = other.light;
+  lightResidues = other.lightResidues;
+  lightXyz = other.lightXyz;
   alignAtoms.clear();
   rmsdAtoms.clear();
   rmsdSharesAlign = false;
+  counted = false;
   return *this;
 }
 
@@ -107,7 +124,21 @@ const char* CFragHandler::GetFileName() const { return name != nullptr ? name : 
 
 bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
 {
-  if (residues.count(id) != 0) return false;
+  if (ids.count(id) != 0) return false;
+  if (light) {
+    thread_local std::vector<t_Atom*> run;
+    run.clear();
+    const uint32_t first = static_cast<uint32_t>(lightXyz.size() / 3);
+    for (AbstractResidue::ResidueIterator it = residue->begin(); it != residue->end(); ++it) {
+      const CAtom& atom = *it;
+      if (atom.getType()->is_Hydrogen()) continue;
+      run.push_back(atom.getType());
+      lightXyz.insert(lightXyz.end(), {atom.x, atom.y, atom.z});
+    }
+    lightResidues.emplace_back(id, LightResidue{residue->getType(), shared_run(run), first});
+    ids.insert(id);
+    return true;
+  }
   // A clone is sized to the atoms it holds, where the residue read grew
   // its vectors atom by atom: the handler keeps thousands of them.
   store->emplace_back(residue->clone());
@@ -140,17 +171,30 @@ void check_input(const char* name)
   if (S_ISCHR(st.st_mode)) unreadable(name, "a character device is not a structure file");
 }
 
+// The first step of every load: readers of other formats (RNAML) try the
+// file before the PDB reader, and true means the model is theirs. Files
+// load on several threads; a reader that keeps its parser state in globals
+// runs here under one process-wide lock, and must give a file up at its
+// first byte when the file cannot be its format, so that PDB files on
+// other threads never queue behind a document being parsed. No such reader
+// is built yet.
+bool read_other_formats(const char* /*name*/, Model& /*model*/) { return false; }
+
 }  // namespace
 
-void CFragHandler::Load()
+void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
   check_input(GetFileName());
   Model model;
-  // RNAML documents are tried here first, once their reader exists; the
-  // PDB reader takes every other file.
+  if (read_other_formats(name, model)) {
+    keep_model(model, shown, warnings);
+    return;
+  }
   izfPdbstream in(name, std::ios::in);
   if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
   residues.clear();
+  lightResidues.clear();
+  lightXyz.clear();
   ids.clear();
   if (!in.eof()) in >> model;
   if (in.bad()) {
@@ -161,7 +205,13 @@ void CFragHandler::Load()
     unreadable(name, reason);
   }
   in.close();
-  if (__residue_validation) model.validate();
+  keep_model(model, shown, warnings);
+}
+
+void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
+{
+  if (__residue_validation) model.validate(shown);
+  light = !shown;
   if (model.empty()) {
     CException e("File ");
     e << name << " has no residue to compare.";
@@ -170,7 +220,12 @@ void CFragHandler::Load()
 
   // The handler takes the model's residues over rather than copying them.
   std::vector<std::unique_ptr<AbstractResidue>> order;
-  for (AbstractResidue* r : model.release()) order.emplace_back(r);
+  size_t atoms = 0;
+  for (AbstractResidue* r : model.release()) {
+    order.emplace_back(r);
+    atoms += r->size();
+  }
+  if (light) lightXyz.reserve(3 * atoms);
   if (!__file_eq && !__strand_eq) {
     unsigned long dropped = 0;
     CResId repeated;
@@ -179,19 +234,23 @@ void CFragHandler::Load()
       if (!keep(id, std::move(r)) && dropped++ == 0) repeated = id;
     }
     if (dropped > 0)
-      std::cerr << "Repeated residue id " << repeated << " in " << name
-                << ": only the first residue of each id is kept (" << dropped << " dropped)" << std::endl;
-    return;
+      (warnings != nullptr ? *warnings : std::cerr)
+          << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
+          << dropped << " dropped)" << std::endl;
+  } else {
+    // -e: "regardless of resID" needs an order that means something; the
+    // residues' own ids give it, file order among equal ids.
+    if (__strand_eq && !__file_eq)
+      std::stable_sort(order.begin(), order.end(),
+                       [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
+                         return a->getResId() < b->getResId();
+                       });
+    int k = 0;
+    for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
   }
-  // -e: "regardless of resID" needs an order that means something; the
-  // residues' own ids give it, file order among equal ids.
-  if (__strand_eq && !__file_eq)
-    std::stable_sort(order.begin(), order.end(),
-                     [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
-                       return a->getResId() < b->getResId();
-                     });
-  int k = 0;
-  for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
+  // The light copies are found by id; the ids are all different.
+  std::sort(lightResidues.begin(), lightResidues.end(),
+            [](const LightEntry& a, const LightEntry& b) { return a.first < b.first; });
 }
 
 size_t CFragHandler::AlignFilter(const CResIdSet& set, const std::vector<t_Residue*>& types,
@@ -208,6 +267,8 @@ size_t CFragHandler::RmsdFilter(const CResIdSet& set, const std::vector<t_Residu
 
 namespace {
 
+using ResidueAtoms = CFragHandler::ResidueAtoms;
+
 // The atoms of the set, of the types in `common` when it is given; those
 // it leaves out are counted.
 struct Selection
@@ -216,50 +277,144 @@ struct Selection
   size_t leftOut;
 };
 
-void iterate(CFragHandler::AtomList& out, AbstractResidue* residue, AtomSet* set, Except except,
-             Selection& selection)
+template <typename Sink>
+void iterate(Sink& out, const ResidueAtoms& r, AtomSet* raw, Except except, Selection& selection)
 {
-  for (AbstractResidue::ResidueIterator it = residue->begin(set); it != residue->end(); ++it) {
-    t_Atom* type = (*it).getType();
-    if (excepted(type, except)) continue;
-    if (selection.common != nullptr && selection.common->count(type) == 0)
-      ++selection.leftOut;
-    else
-      out.push_back(it);
+  std::unique_ptr<AtomSet> set(raw);
+  auto take = [&](t_Atom* type) {
+    if (excepted(type, except)) return false;
+    if (selection.common == nullptr || selection.common->count(type) != 0) return true;
+    ++selection.leftOut;
+    return false;
+  };
+  if (r.residue != nullptr) {
+    for (AbstractResidue::ResidueIterator it = r.residue->begin(); it != r.residue->end(); ++it)
+      if ((*set)(*it) && take((*it).getType())) out(it);
+    return;
+  }
+  CAtom probe;
+  for (uint32_t k = 0; k < r.count; ++k) {
+    probe.setType(r.types[k]);
+    if ((*set)(probe) && take(r.types[k])) out(r.xyz + 3 * k);
   }
 }
 
-void find_atom(CFragHandler::AtomList& out, AbstractResidue* residue, t_Atom* type, const char* file)
+template <typename Sink>
+void find_atom(Sink& out, const ResidueAtoms& r, t_Atom* type, const char* file)
 {
-  AbstractResidue::ResidueIterator it = residue->find(type);
-  if (it == residue->end()) {
-    CException e("Residue ");
-    std::ostringstream id;
-    id << residue->getResId();
-    e << id.str().c_str() << " of " << file << " has no atom " << type->getName() << ".";
-    throw e;
+  if (r.residue != nullptr) {
+    AbstractResidue::ResidueIterator it = r.residue->find(type);
+    if (it != r.residue->end()) return out(it);
+  } else {
+    for (uint32_t k = 0; k < r.count; ++k)
+      if (r.types[k] == type) return out(r.xyz + 3 * k);
   }
-  out.push_back(it);
+  CException e("Residue ");
+  std::ostringstream id;
+  id << r.id;
+  e << id.str().c_str() << " of " << file << " has no atom " << type->getName() << ".";
+  throw e;
 }
 
 // The base of a purine paired with a pyrimidine: its two pseudo-atoms and
 // its glycosidic nitrogen.
-void base_frame_atoms(CFragHandler::AtomList& out, AbstractResidue* residue, const char* file)
+template <typename Sink>
+void base_frame_atoms(Sink& out, const ResidueAtoms& r, const char* file)
 {
-  find_atom(out, residue, a_PSY, file);
-  find_atom(out, residue, a_PSZ, file);
-  if (residue->getType()->is_Purine())
-    find_atom(out, residue, a_N9, file);
-  else if (residue->getType()->is_Pyrimidine())
-    find_atom(out, residue, a_N1, file);
+  find_atom(out, r, a_PSY, file);
+  find_atom(out, r, a_PSZ, file);
+  if (r.type->is_Purine())
+    find_atom(out, r, a_N9, file);
+  else if (r.type->is_Pyrimidine())
+    find_atom(out, r, a_N1, file);
 }
+
+// Where the atom lists go: the list of iterators needs the residues.
+struct ListSink
+{
+  CFragHandler::AtomList& list;
+  void operator()(const AbstractResidue::ResidueIterator& it) { list.push_back(it); }
+  void operator()(const float*) { CFatalIntLibException e("Atom list of released residues", __FILE__, __LINE__); throw e; }
+};
+
+struct CoordinateSink
+{
+  std::vector<float>& xyz;
+  void operator()(const AbstractResidue::ResidueIterator& it)
+  {
+    const CAtom& atom = *it;
+    xyz.insert(xyz.end(), {atom.x, atom.y, atom.z});
+  }
+  void operator()(const float* p) { xyz.insert(xyz.end(), p, p + 3); }
+};
 
 }  // namespace
 
 size_t CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vector<t_Residue*>& types,
                             const TypesPerResidue* common)
 {
-  std::vector<AbstractResidue*> selected = select(set.begin(), set.end());
+  ListSink sink{out};
+  return select_atoms(sink, set, types, common);
+}
+
+size_t CFragHandler::FilterCoordinates(std::vector<float>& out, const CResIdSet& set,
+                                       const std::vector<t_Residue*>& types, const TypesPerResidue* common)
+{
+  CoordinateSink sink{out};
+  return select_atoms(sink, set, types, common);
+}
+
+std::vector<CFragHandler::ResidueAtoms> CFragHandler::atoms_of(const CResIdSet& set) const
+{
+  std::vector<ResidueAtoms> found;
+  found.reserve(set.size());
+  for (const CResId& id : set) {
+    ResidueMap::const_iterator r = residues.find(id);
+    if (r != residues.end()) {
+      found.push_back(ResidueAtoms{id, r->second->getType(), r->second, nullptr, nullptr, 0});
+      continue;
+    }
+    std::vector<LightEntry>::const_iterator l = std::lower_bound(
+        lightResidues.begin(), lightResidues.end(), id, [](const LightEntry& e, const CResId& i) { return e.first < i; });
+    if (l != lightResidues.end() && !(id < l->first))
+      found.push_back(ResidueAtoms{id, l->second.type, nullptr, l->second.types->data(),
+                                   lightXyz.data() + 3 * size_t(l->second.first),
+                                   static_cast<uint32_t>(l->second.types->size())});
+  }
+  return found;
+}
+
+namespace {
+
+// The types of the map's residues whose ids are in the set, both walked in
+// id order.
+template <typename Map, typename TypeOf>
+std::vector<t_Residue*> types_in(const Map& map, const CResIdSet& ids, TypeOf type_of)
+{
+  std::vector<t_Residue*> types;
+  types.reserve(ids.size());
+  typename Map::const_iterator r = map.begin();
+  for (const CResId& id : ids) {
+    while (r != map.end() && r->first < id) ++r;
+    if (r == map.end()) break;
+    if (!(id < r->first)) types.push_back(type_of(r->second));
+  }
+  return types;
+}
+
+}  // namespace
+
+std::vector<t_Residue*> CFragHandler::ResidueTypes(const CResIdSet& set) const
+{
+  if (light) return types_in(lightResidues, set, [](const LightResidue& r) { return r.type; });
+  return types_in(residues, set, [](const AbstractResidue* r) { return r->getType(); });
+}
+
+template <typename Sink>
+size_t CFragHandler::select_atoms(Sink& out, const CResIdSet& set, const std::vector<t_Residue*>& types,
+                                  const TypesPerResidue* common)
+{
+  std::vector<ResidueAtoms> selected = atoms_of(set);
   if (selected.size() != types.size() || (common != nullptr && common->size() != types.size())) {
     CIntLibException e("Residue types and residues do not match in ", __FILE__, __LINE__);
     e << GetFileName();
@@ -268,7 +423,7 @@ size_t CFragHandler::Filter(AtomList& out, const CResIdSet& set, const std::vect
   Mode mode = selection_mode();
   Selection selection{nullptr, 0};
   for (size_t i = 0; i < selected.size(); ++i) {
-    AbstractResidue* residue = selected[i];
+    const ResidueAtoms& residue = selected[i];
     const t_Residue* t = types[i];
     if (common != nullptr) selection.common = &(*common)[i];
     if (mode == Mode::kBackbone) {
@@ -322,26 +477,52 @@ void CFragHandler::list_pairs(const char* what, const AtomList& mine, const CFra
   std::cout << text.str() << std::flush;
 }
 
-void CFragHandler::check_counts(const AtomList& mine, const CFragHandler& other, const AtomList& theirs) const
+void CFragHandler::check_counts(size_t mine, const CFragHandler& other, size_t theirs) const
 {
-  if (mine.size() == theirs.size()) return;
+  if (mine == theirs) return;
   CException e("Missing atoms (");
-  e << GetFileName() << " = " << static_cast<unsigned long>(mine.size()) << ")  vs (" << other.GetFileName()
-    << " = " << static_cast<unsigned long>(theirs.size()) << ")";
+  e << GetFileName() << " = " << static_cast<unsigned long>(mine) << ")  vs (" << other.GetFileName() << " = "
+    << static_cast<unsigned long>(theirs) << ")";
   throw e;
+}
+
+size_t CFragHandler::align_count() const { return counted ? alignCount : alignAtoms.size(); }
+
+size_t CFragHandler::rmsd_count() const { return counted ? rmsdCount : GetRmsdAtoms().size(); }
+
+void CFragHandler::SetAtomCounts(size_t align, size_t rmsd)
+{
+  counted = true;
+  alignCount = align;
+  rmsdCount = rmsd;
+}
+
+std::vector<float> CFragHandler::Release()
+{
+  std::vector<float> storage;
+  storage.swap(lightXyz);
+  storage.clear();
+  residues.clear();
+  lightResidues.clear();
+  alignAtoms.clear();
+  alignAtoms.shrink_to_fit();
+  rmsdAtoms.clear();
+  rmsdAtoms.shrink_to_fit();
+  store.reset();
+  return storage;
 }
 
 void CFragHandler::CheckAlign(const CFragHandler& other) const
 {
-  if (alignAtoms.size() < 3 || other.alignAtoms.size() < 3)
+  if (align_count() < 3 || other.align_count() < 3)
     throw CException("RMSD Alignement requires at least three atoms");
-  check_counts(alignAtoms, other, other.alignAtoms);
+  check_counts(align_count(), other, other.align_count());
 }
 
 void CFragHandler::CheckRmsd(const CFragHandler& other) const
 {
-  check_counts(GetRmsdAtoms(), other, other.GetRmsdAtoms());
-  if (GetRmsdAtoms().empty()) {
+  check_counts(rmsd_count(), other, other.rmsd_count());
+  if (rmsd_count() == 0) {
     CException e("No atom to compare between ");
     e << GetFileName() << " and " << other.GetFileName() << ".";
     throw e;
@@ -350,7 +531,7 @@ void CFragHandler::CheckRmsd(const CFragHandler& other) const
 
 void CFragHandler::Align(CFragHandler& other)
 {
-  if (alignAtoms.size() < 3 || other.alignAtoms.size() < 3)
+  if (align_count() < 3 || other.align_count() < 3)
     throw CException("RMSD Alignement requires at least three atoms");
   if (__very_verbose) list_pairs("align: ", alignAtoms, other, other.alignAtoms);
   CheckAlign(other);

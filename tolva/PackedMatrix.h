@@ -6,6 +6,8 @@
 #define TOLVA_PACKEDMATRIX_H
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -14,7 +16,11 @@ namespace tolva {
 class CPackedMatrix
 {
 public:
+  // Every distance 0.
   explicit CPackedMatrix(uint64_t n = 0) : n(n), values(pair_count(n), 0.0f) {}
+  // Every distance unset, for a caller that writes them all: the pages are
+  // first touched where they are written, on the workers, not zeroed here.
+  static CPackedMatrix Unset(uint64_t n) { return CPackedMatrix(n, Uninitialised<float>()); }
 
   static uint64_t pair_count(uint64_t n) { return n < 2 ? 0 : n * (n - 1) / 2; }
   // Position of the pair (i, j), i < j.
@@ -35,8 +41,28 @@ public:
   }
 
 private:
+  // Makes vector elements without a value: floats are left unset.
+  template <typename T>
+  struct Uninitialised : std::allocator<T>
+  {
+    template <typename U>
+    struct rebind
+    {
+      typedef Uninitialised<U> other;
+    };
+    Uninitialised() = default;
+    template <typename U>
+    Uninitialised(const Uninitialised<U>&) {}
+    template <typename U>
+    void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+  };
+
+  CPackedMatrix(uint64_t n, Uninitialised<float>) : n(n), values(pair_count(n)) {}
+
   uint64_t n;
-  std::vector<float> values;
+  std::vector<float, Uninitialised<float>> values;
 };
 
 }  // namespace tolva

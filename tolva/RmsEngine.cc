@@ -7,8 +7,6 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
-#include <mutex>
-#include <pthread.h>
 #include <thread>
 
 #include "ClusterDrawable.h"
@@ -17,31 +15,31 @@
 #include "FlatAtoms.h"
 #include "Group.h"
 #include "Options.h"
+#include "OrderedLoad.h"
 #include "Pdbstream.h"
+#include "PhaseTimes.h"
 #include "fPdbstream.h"
 #include "ProgressBar.h"
 #include "ReplacedFile.h"
 #include "ResidueType.h"
+#include "WorkerPool.h"
 
 namespace tolva {
 
 namespace {
-
-// One worker's record: the task it runs and where it reports a failure.
-struct ThreadRecord
-{
-  unsigned index;
-  const std::function<void(unsigned)>* task;
-  std::atomic<unsigned>* running;
-  std::exception_ptr* failure;
-  std::mutex* mutex;
-};
 
 CResIdSet intersection(const CResIdSet& a, const CResIdSet& b)
 {
   CResIdSet result;
   std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::inserter(result, result.end()));
   return result;
+}
+
+// common := common ∩ ids. Structures of one ensemble hold the same
+// residues: then nothing is rebuilt.
+void narrow(CResIdSet& common, const CResIdSet& ids)
+{
+  if (!std::includes(ids.begin(), ids.end(), common.begin(), common.end())) common = intersection(common, ids);
 }
 
 CResIdSet difference(const CResIdSet& a, const CResIdSet& b)
@@ -57,11 +55,14 @@ void warn_unused(const CResIdSet& requested, const CResIdSet& present, const cha
   if (!missing.empty()) std::cerr << "Residues " << missing << " not used in " << use << std::endl;
 }
 
-// The types of every atom of the residue.
-AtomTypeSet types_of(AbstractResidue* residue)
+// The types of every atom of the residue (of its light copy: every atom
+// but the hydrogens, which no selection takes).
+AtomTypeSet types_of(const CFragHandler::ResidueAtoms& r)
 {
   AtomTypeSet types;
-  for (AbstractResidue::ResidueIterator it = residue->begin(); it != residue->end(); ++it) types.insert((*it).getType());
+  if (r.residue == nullptr) return AtomTypeSet(r.types, r.types + r.count);
+  for (AbstractResidue::ResidueIterator it = r.residue->begin(); it != r.residue->end(); ++it)
+    types.insert((*it).getType());
   return types;
 }
 
@@ -70,41 +71,19 @@ void report_left_out(size_t count, const char* use)
   std::cout << count << " atoms not held by every structure left out of the " << use << std::endl;
 }
 
-std::vector<CPoint3D> points_of(const CFragHandler::AtomList& atoms)
-{
-  std::vector<CPoint3D> points;
-  points.reserve(atoms.size());
-  for (const AbstractResidue::ResidueIterator& it : atoms) {
-    const CAtom& atom = *it;
-    points.emplace_back(atom.x, atom.y, atom.z);
-  }
-  return points;
-}
+// Rows and columns of the matrix in blocks of this many structures: one
+// row's structure stays in the first-level cache while a block of columns
+// (about half a megabyte for 1,500 atoms) stays in the second.
+const uint64_t kTile = 32;
+
+// How long the main thread sleeps between two looks at the progress.
+void pause_briefly() { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }
 
 }  // namespace
 
-}  // namespace tolva
-
-// The start routine of every worker thread. A failure is kept for the main
-// thread, which rethrows it once all workers are joined: it never ends the
-// process from here, and no lock is left held.
-extern "C" void* __redirect(void* argument)
-{
-  tolva::ThreadRecord* record = static_cast<tolva::ThreadRecord*>(argument);
-  try {
-    (*record->task)(record->index);
-  } catch (...) {
-    std::lock_guard<std::mutex> lock(*record->mutex);
-    if (!*record->failure) *record->failure = std::current_exception();
-  }
-  record->running->fetch_sub(1);
-  return nullptr;
-}
-
-namespace tolva {
-
 CRmsEngine::CRmsEngine()
-  : alignFile(nullptr), maxRmsd(0), farthestFirst(nullptr), farthestSecond(nullptr), root(nullptr), donePairs(0)
+  : alignFile(nullptr), maxRmsd(0), farthestFirst(nullptr), farthestSecond(nullptr), root(nullptr),
+    residuesKept(true), nextItem(0), donePairs(0)
 {
 }
 
@@ -120,6 +99,29 @@ void CRmsEngine::AddFrag(const char* name)
   CFragHandler frag(name);
   frag.Load();
   frags.push_back(frag);
+}
+
+bool CRmsEngine::ShowsStructures(size_t n) const
+{
+  return alignFile != nullptr || __very_verbose || (n >= 3 && !__compare && !__root_only);
+}
+
+void CRmsEngine::AddFrags(const std::vector<std::string>& names)
+{
+  const size_t first = frags.size();
+  const bool shown = ShowsStructures(first + names.size());
+  frags.reserve(first + names.size());
+  for (const std::string& name : names) frags.emplace_back(name.c_str());
+  const unsigned threads = worker_count(names.size());
+  try {
+    if (threads <= 1)
+      for (size_t k = first; k < frags.size(); ++k) frags[k].Load(shown);
+    else
+      load_in_order(frags, first, threads, shown);
+  } catch (...) {
+    frags.erase(frags.begin() + static_cast<std::ptrdiff_t>(first), frags.end());
+    throw;
+  }
 }
 
 void CRmsEngine::SetPdbAlignFile(const char* name)
@@ -147,12 +149,11 @@ t_Residue* CRmsEngine::GeneralizeBase(t_Residue* a, t_Residue* b)
 
 std::vector<t_Residue*> CRmsEngine::Sequence(const CResIdSet& ids) const
 {
-  std::vector<t_Residue*> sequence;
-  for (AbstractResidue* r : frags[0].select(ids.begin(), ids.end())) sequence.push_back(r->getType());
+  std::vector<t_Residue*> sequence = frags[0].ResidueTypes(ids), types;
   for (size_t s = 1; s < frags.size(); ++s) {
-    std::vector<AbstractResidue*> residues = frags[s].select(ids.begin(), ids.end());
-    for (size_t k = 0; k < sequence.size() && k < residues.size(); ++k)
-      sequence[k] = GeneralizeBase(sequence[k], residues[k]->getType());
+    types = frags[s].ResidueTypes(ids);
+    for (size_t k = 0; k < sequence.size() && k < types.size(); ++k)
+      sequence[k] = GeneralizeBase(sequence[k], types[k]);
   }
   return sequence;
 }
@@ -160,9 +161,9 @@ std::vector<t_Residue*> CRmsEngine::Sequence(const CResIdSet& ids) const
 CFragHandler::TypesPerResidue CRmsEngine::CommonAtomTypes(const CResIdSet& ids) const
 {
   CFragHandler::TypesPerResidue common;
-  for (AbstractResidue* r : frags[0].select(ids.begin(), ids.end())) common.push_back(types_of(r));
+  for (const CFragHandler::ResidueAtoms& r : frags[0].atoms_of(ids)) common.push_back(types_of(r));
   for (size_t s = 1; s < frags.size(); ++s) {
-    std::vector<AbstractResidue*> residues = frags[s].select(ids.begin(), ids.end());
+    std::vector<CFragHandler::ResidueAtoms> residues = frags[s].atoms_of(ids);
     for (size_t k = 0; k < common.size() && k < residues.size(); ++k) {
       AtomTypeSet theirs = types_of(residues[k]);
       for (AtomTypeSet::iterator t = common[k].begin(); t != common[k].end();)
@@ -174,18 +175,15 @@ CFragHandler::TypesPerResidue CRmsEngine::CommonAtomTypes(const CResIdSet& ids) 
 
 void CRmsEngine::Initialize()
 {
-  CResIdSet common_align = frags[0].GetIds();
-  CResIdSet common_rmsd = frags[0].GetIds();
-  if (alignIds.empty()) alignIds = common_align;
-  if (rmsdIds.empty()) rmsdIds = common_rmsd;
-  for (size_t s = 1; s < frags.size(); ++s) {
-    common_align = intersection(common_align, frags[s].GetIds());
-    common_rmsd = intersection(common_rmsd, frags[s].GetIds());
-  }
-  warn_unused(alignIds, common_align, "alignment");
-  warn_unused(rmsdIds, common_rmsd, "comparison");
-  alignIds = intersection(alignIds, common_align);
-  rmsdIds = intersection(rmsdIds, common_rmsd);
+  // The residues every structure has, for the alignment and the RMSD alike.
+  CResIdSet common = frags[0].GetIds();
+  if (alignIds.empty()) alignIds = common;
+  if (rmsdIds.empty()) rmsdIds = common;
+  for (size_t s = 1; s < frags.size(); ++s) narrow(common, frags[s].GetIds());
+  warn_unused(alignIds, common, "alignment");
+  warn_unused(rmsdIds, common, "comparison");
+  alignIds = intersection(alignIds, common);
+  rmsdIds = intersection(rmsdIds, common);
 
   alignSequence = Sequence(alignIds);
   const bool same = rmsdIds == alignIds;
@@ -199,17 +197,61 @@ void CRmsEngine::Initialize()
   }
   const CFragHandler::TypesPerResidue* alignCommon = __residue_validation ? nullptr : &alignTypes;
   const CFragHandler::TypesPerResidue* rmsdCommon = __residue_validation ? nullptr : &rmsdTypes;
-  size_t alignLeftOut = 0, rmsdLeftOut = 0;
-  for (CFragHandler& frag : frags) {
-    alignLeftOut += frag.AlignFilter(alignIds, alignSequence, alignCommon);
-    if (same)
-      frag.UseAlignAtomsForRmsd();
-    else
-      rmsdLeftOut += frag.RmsdFilter(rmsdIds, rmsdSequence, rmsdCommon);
-  }
+  SelectAtoms(alignCommon, rmsdCommon, same);
+}
+
+void CRmsEngine::SelectAtoms(const CFragHandler::TypesPerResidue* alignCommon,
+                             const CFragHandler::TypesPerResidue* rmsdCommon, bool same)
+{
+  const size_t n = frags.size();
+  residuesKept = ShowsStructures(n);
+  flatAlign.assign(n, CFlatAtoms());
+  flatRmsd.assign(same ? 0 : n, CFlatAtoms());
+  std::vector<size_t> alignLeftOut(n, 0), rmsdLeftOut(n, 0);
+  std::vector<std::exception_ptr> failures(n);
+  CWorkQueue queue(n);
+  auto select = [&](unsigned) {
+    std::vector<float> xyz, rmsd;
+    for (size_t s; queue.take(s);) {
+      CFragHandler& frag = frags[s];
+      try {
+        xyz.clear();
+        alignLeftOut[s] = frag.FilterCoordinates(xyz, alignIds, alignSequence, alignCommon);
+        if (!same) {
+          rmsd.clear();
+          rmsdLeftOut[s] = frag.FilterCoordinates(rmsd, rmsdIds, rmsdSequence, rmsdCommon);
+          flatRmsd[s] = CFlatAtoms(rmsd.data(), rmsd.size() / 3);
+        }
+        // The flat copy takes the place of the light one.
+        std::vector<float> storage;
+        if (!residuesKept) storage = frag.Release();
+        flatAlign[s] = CFlatAtoms(xyz.data(), xyz.size() / 3, std::move(storage));
+        frag.SetAtomCounts(flatAlign[s].size(), same ? flatAlign[s].size() : flatRmsd[s].size());
+        if (residuesKept) {
+          // Aligning moves the residues for the -o file and the viewer.
+          frag.AlignFilter(alignIds, alignSequence, alignCommon);
+          if (same)
+            frag.UseAlignAtomsForRmsd();
+          else
+            frag.RmsdFilter(rmsdIds, rmsdSequence, rmsdCommon);
+        }
+      } catch (...) {
+        failures[s] = std::current_exception();
+      }
+    }
+  };
+  run_threads(worker_count(n), select);
+  // The failure of the first structure in order, as one thread would meet it.
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
   if (__verbose && !__residue_validation) {
-    report_left_out(alignLeftOut, "alignment");
-    if (!same) report_left_out(rmsdLeftOut, "comparison");
+    size_t align = 0, rmsd = 0;
+    for (size_t s = 0; s < n; ++s) {
+      align += alignLeftOut[s];
+      rmsd += rmsdLeftOut[s];
+    }
+    report_left_out(align, "alignment");
+    if (!same) report_left_out(rmsd, "comparison");
   }
 }
 
@@ -235,81 +277,82 @@ void CRmsEngine::Execute()
 {
   if (frags.size() == 2) {
     PairMode();
+    phase_done("pair");
   } else if (__compare) {
     CompareMode();
+    phase_done("compare");
   } else {
     if (__verbose) std::cout << "- Clustering phase." << std::endl;
     Cluster();
   }
-  WriteAlignFile();
+  if (alignFile != nullptr) {
+    WriteAlignFile();
+    phase_done("output");
+  }
+}
+
+float CRmsEngine::PairDistance(uint64_t i, uint64_t j) const
+{
+  if (flatRmsd.empty()) return superposed_rmsd(flatAlign[i], flatAlign[j]);
+  return superposed_rmsd(flatAlign[i], flatAlign[j], flatRmsd[i], flatRmsd[j]);
 }
 
 void CRmsEngine::PairMode()
 {
   if (__verbose) std::cout << "- Alignment phase." << std::endl;
-  frags[0].Align(frags[1]);
+  if (residuesKept)
+    frags[0].Align(frags[1]);
+  else
+    frags[0].CheckAlign(frags[1]);
   if (__verbose) std::cout << "- Comparison phase." << std::endl;
-  float r = frags[0].Rmsd(frags[1]);
+  // The listing and the checks of the measure; the number is the one
+  // compare and cluster modes give for the same two files.
+  if (residuesKept)
+    frags[0].Rmsd(frags[1]);
+  else
+    frags[0].CheckRmsd(frags[1]);
+  float r = PairDistance(0, 1);
   std::cout << std::endl << "  RMSD = " << r << " Angstroms" << std::endl << std::endl;
 }
 
-namespace {
-
-// Starts `count` POSIX threads on the task, calls `wait` on this thread
-// while they run, joins them all and rethrows the first failure.
-void run_threads(unsigned count, const std::function<void(unsigned)>& task,
-                 const std::function<void()>& wait)
+void CRmsEngine::ComputePartialComparison(unsigned /*k*/, Results* /*results*/)
 {
-  std::mutex mutex;
-  std::exception_ptr failure;
-  std::atomic<unsigned> running(count);
-  std::vector<ThreadRecord> records(count);
-  std::vector<pthread_t> threads;
-  threads.reserve(count);
-  for (unsigned k = 0; k < count; ++k) {
-    records[k] = ThreadRecord{k, &task, &running, &failure, &mutex};
-    pthread_t thread;
-    if (pthread_create(&thread, nullptr, __redirect, &records[k]) != 0) {
-      running.fetch_sub(count - k);
-      std::lock_guard<std::mutex> lock(mutex);
-      if (!failure) failure = std::make_exception_ptr(CException("Cannot start a worker thread."));
-      break;
-    }
-    threads.push_back(thread);
-  }
-  while (running.load() > 0) wait();
-  for (pthread_t thread : threads) pthread_join(thread, nullptr);
-  if (failure) std::rethrow_exception(failure);
-}
-
-void pause_briefly() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
-
-}  // namespace
-
-void CRmsEngine::ComputePartialComparison(unsigned k, Results* /*results*/)
-{
-  for (int64_t i = ranges[k].first; i <= ranges[k].last; ++i) {
-    frags[0].Align(frags[i]);
-    compareResults[i] = frags[0].Rmsd(frags[i]);
+  for (uint64_t i = nextItem.fetch_add(1); i < frags.size(); i = nextItem.fetch_add(1)) {
+    if (residuesKept) frags[0].Align(frags[i]);
+    if (__very_verbose) frags[0].Rmsd(frags[i]);
+    compareResults[i] = PairDistance(0, i);
   }
 }
 
 void CRmsEngine::CompareMode()
 {
-  const unsigned threads = static_cast<unsigned>(__nb_threads);
   const size_t n = frags.size();
+  const unsigned threads = worker_count(n - 1);
   compareResults.assign(n, 0.0f);
-  if (threads <= 1) {
+  if (static_cast<unsigned>(__nb_threads) <= 1) {
     if (__verbose) std::cout << "- Alignment phase." << std::endl;
-    for (size_t s = 1; s < n; ++s) frags[0].Align(frags[s]);
+    for (size_t s = 1; s < n; ++s) {
+      if (residuesKept)
+        frags[0].Align(frags[s]);
+      else
+        frags[0].CheckAlign(frags[s]);
+    }
     if (__verbose) std::cout << "- Comparison phase." << std::endl;
-    for (size_t s = 1; s < n; ++s) compareResults[s] = frags[0].Rmsd(frags[s]);
+    for (size_t s = 1; s < n; ++s) {
+      if (__very_verbose)
+        frags[0].Rmsd(frags[s]);
+      else
+        frags[0].CheckRmsd(frags[s]);
+      compareResults[s] = PairDistance(0, s);
+    }
   } else {
-    ranges = split_ranges(static_cast<int64_t>(n), threads);
-    ranges[0].first = 1;  // the reference structure is not compared with itself
+    // The failure one thread meets first, whatever the threads: every
+    // alignment is checked before any measure.
+    for (size_t s = 1; s < n; ++s) frags[0].CheckAlign(frags[s]);
+    for (size_t s = 1; s < n; ++s) frags[0].CheckRmsd(frags[s]);
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
-    run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); }, pause_briefly);
-    ranges.clear();
+    nextItem = 1;  // the reference structure is not compared with itself
+    run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); });
   }
   // Equal RMSDs keep load order, with or without threads.
   Results results;
@@ -320,43 +363,54 @@ void CRmsEngine::CompareMode()
   std::cout << std::endl;
 }
 
-void CRmsEngine::ComputePartialMatrix(unsigned k)
+void CRmsEngine::ComputeTile(uint64_t tile)
 {
   const uint64_t n = frags.size();
-  if (ranges[k].first > ranges[k].last) return;
-  std::pair<uint64_t, uint64_t> ij = CPackedMatrix::pair_at(n, static_cast<uint64_t>(ranges[k].first));
-  uint64_t i = ij.first, j = ij.second;
-  for (int64_t p = ranges[k].first; p <= ranges[k].last; ++p) {
-    (*matrix)[static_cast<uint64_t>(p)] = PairDistance(i, j);
-    donePairs.fetch_add(1, std::memory_order_relaxed);
-    if (++j == n) {
-      ++i;
-      j = i + 1;
-    }
+  const uint64_t i_end = std::min(n, (tiles[tile].first + 1) * kTile);
+  const uint64_t j_begin = tiles[tile].second * kTile, j_end = std::min(n, j_begin + kTile);
+  uint64_t count = 0;
+  for (uint64_t i = tiles[tile].first * kTile; i < i_end; ++i) {
+    const uint64_t row = CPackedMatrix::index(n, i, i + 1) - (i + 1);
+    for (uint64_t j = std::max(i + 1, j_begin); j < j_end; ++j, ++count) (*matrix)[row + j] = PairDistance(i, j);
   }
+  donePairs.fetch_add(count, std::memory_order_relaxed);
 }
 
-float CRmsEngine::PairDistance(uint64_t i, uint64_t j) const
+void CRmsEngine::ComputePartialMatrix(unsigned /*k*/)
 {
-  const std::vector<CFlatAtoms>& measured = flatRmsd.empty() ? flatAlign : flatRmsd;
-  return superposed_rmsd(flatAlign[i], flatAlign[j], measured[i], measured[j]);
+  for (uint64_t t = nextItem.fetch_add(1); t < tiles.size(); t = nextItem.fetch_add(1)) ComputeTile(t);
 }
 
-void CRmsEngine::FillMatrix()
+void CRmsEngine::FillMatrix(uint64_t total, unsigned threads)
 {
-  const size_t n = frags.size();
+  const uint64_t n = frags.size();
+  CProgressBar progress(std::cout, total);
   // The first failure the pairwise loop would meet, before any work.
   for (size_t s = 1; s < n; ++s) {
     frags[0].CheckAlign(frags[s]);
     frags[0].CheckRmsd(frags[s]);
   }
-  flatAlign.clear();
-  flatRmsd.clear();
-  const bool shared = &frags[0].GetRmsdAtoms() == &frags[0].GetAlignAtoms();
-  for (const CFragHandler& frag : frags) {
-    flatAlign.emplace_back(points_of(frag.GetAlignAtoms()));
-    if (!shared) flatRmsd.emplace_back(points_of(frag.GetRmsdAtoms()));
+  const uint64_t blocks = (n + kTile - 1) / kTile;
+  tiles.clear();
+  for (uint64_t I = 0; I < blocks; ++I)
+    for (uint64_t J = I; J < blocks; ++J) tiles.emplace_back(static_cast<uint32_t>(I), static_cast<uint32_t>(J));
+  nextItem = 0;
+  if (threads <= 1) {
+    for (uint64_t t = 0; t < tiles.size(); ++t) {
+      ComputeTile(t);
+      progress.catch_up(donePairs.load());
+    }
+  } else {
+    run_threads(threads, [this](unsigned k) { ComputePartialMatrix(k); },
+                [this, &progress] {
+                  pause_briefly();
+                  progress.catch_up(donePairs.load());
+                });
   }
+  progress.catch_up(donePairs.load());
+  progress.finish();
+  tiles.clear();
+  tiles.shrink_to_fit();
 }
 
 void CRmsEngine::ReplayAlignments()
@@ -398,7 +452,9 @@ void print_members(std::ostream& os, const CGroup& group)
 void CRmsEngine::BuildTree()
 {
   const uint64_t n = frags.size();
-  std::vector<CMerge> merges = complete_linkage(*matrix);
+  // With -R nothing reads a distance once the tree stands: the linkage
+  // works on the matrix itself, and no representative is sought.
+  std::vector<CMerge> merges = __root_only ? complete_linkage_in_place(*matrix) : complete_linkage(*matrix);
   std::vector<CGroup*> nodes;
   nodes.reserve(2 * n - 1);
   for (uint64_t i = 0; i < n; ++i) nodes.push_back(new CGroup(0.0f, static_cast<int>(i), this));
@@ -416,6 +472,10 @@ void CRmsEngine::BuildTree()
   }
   delete root;
   root = nodes.back();
+  if (__root_only) {
+    matrix.reset();
+    return;
+  }
 
   // Each merged group's representative reads only the matrix: spread over
   // the workers, the biggest groups first. Leaves keep theirs unknown.
@@ -436,45 +496,32 @@ void CRmsEngine::Cluster()
   const uint64_t n = frags.size();
   const uint64_t total = CPackedMatrix::pair_count(n);
   if (static_cast<unsigned>(__nb_threads) > total) __nb_threads = static_cast<int>(total);
-  const unsigned threads = static_cast<unsigned>(__nb_threads);
+  const unsigned threads = worker_count(total);
 
-  CProgressBar progress(std::cout, total);
   donePairs = 0;
-  matrix.reset(new CPackedMatrix(n));
+  matrix.reset(new CPackedMatrix(CPackedMatrix::Unset(n)));
   if (__very_verbose) {
     // The atom-pair listings follow the pairwise loop itself, in order.
+    CProgressBar progress(std::cout, total);
     for (uint64_t i = 0; i + 1 < n; ++i)
       for (uint64_t j = i + 1; j < n; ++j) {
         frags[i].Align(frags[j]);
-        (*matrix)[CPackedMatrix::index(n, i, j)] = frags[i].Rmsd(frags[j]);
+        frags[i].Rmsd(frags[j]);
+        (*matrix)[CPackedMatrix::index(n, i, j)] = PairDistance(i, j);
         progress.step(++donePairs);
       }
+    progress.finish();
   } else {
-    FillMatrix();
-    if (threads <= 1) {
-      for (uint64_t i = 0, p = 0; i + 1 < n; ++i)
-        for (uint64_t j = i + 1; j < n; ++j, ++p) {
-          (*matrix)[p] = PairDistance(i, j);
-          progress.step(++donePairs);
-        }
-    } else {
-      ranges = split_ranges(static_cast<int64_t>(total), threads);
-      run_threads(threads, [this](unsigned k) { ComputePartialMatrix(k); },
-                  [this, &progress] {
-                    pause_briefly();
-                    progress.catch_up(donePairs.load());
-                  });
-      progress.catch_up(donePairs.load());
-    }
-    ranges.clear();
-    flatAlign.clear();
-    flatRmsd.clear();
+    FillMatrix(total, threads);
+    phase_done("matrix");
     // Only the -o file and the viewer see where the structures stand.
-    if (alignFile != nullptr || !__root_only) ReplayAlignments();
+    if (residuesKept && (alignFile != nullptr || !__root_only)) ReplayAlignments();
   }
-  progress.finish();
+  flatAlign = std::vector<CFlatAtoms>();
+  flatRmsd = std::vector<CFlatAtoms>();
   ReportFarthest();
   BuildTree();
+  phase_done("linkage");
 
   if (__root_only) {
     std::cout << n << " - " << root->GetDistance() << " A" << std::endl;

@@ -7,12 +7,12 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "FragHandler.h"
 #include "PackedMatrix.h"
 #include "ResIdSet.h"
-#include "WorkSplit.h"
 
 class t_Residue;
 
@@ -33,12 +33,20 @@ public:
 
   // Loads the file into a new structure; a null name adds nothing.
   void AddFrag(const char* name);
+  // Loads the files into new structures, in order, on the workers of -j.
+  // Hydrogens and lone pairs are placed only when something will write or
+  // show the structures. When files fail, the first in order is reported.
+  void AddFrags(const std::vector<std::string>& names);
   void SetPdbAlignFile(const char* name);
 
   // Reduces the residue sets to the residues every structure has, folds
   // the residue types position by position and builds the atom lists.
   void Initialize();
   static t_Residue* GeneralizeBase(t_Residue* a, t_Residue* b);
+
+  // Whether anything will write or show the structures (-o, the viewer,
+  // the -v -v listings) for a run over n files.
+  bool ShowsStructures(size_t n) const;
 
   // The chosen mode, then the -o file.
   void Execute();
@@ -50,7 +58,8 @@ public:
   // as the engine holds.
   void SetDistances(const CPackedMatrix& distances);
 
-  // Worker bodies, started through __redirect.
+  // Worker bodies, started through __redirect: each takes structures (or
+  // tiles of the matrix) one at a time until none is left.
   void ComputePartialComparison(unsigned k, Results* results);
   void ComputePartialMatrix(unsigned k);
 
@@ -67,7 +76,12 @@ public:
 private:
   void PairMode();
   void CompareMode();
-  void FillMatrix();
+  void FillMatrix(uint64_t total, unsigned threads);
+  void ComputeTile(uint64_t tile);
+  // The atoms of every structure into flat arrays, and the atom lists
+  // where the residues stay.
+  void SelectAtoms(const CFragHandler::TypesPerResidue* alignCommon,
+                   const CFragHandler::TypesPerResidue* rmsdCommon, bool same);
   // The distance of a pair from the flat copies, structure i fixed.
   float PairDistance(uint64_t i, uint64_t j) const;
   void ReplayAlignments();
@@ -85,15 +99,21 @@ private:
   std::vector<t_Residue*> rmsdSequence;
   char* alignFile;
   std::unique_ptr<CPackedMatrix> matrix;
-  std::vector<CRange> ranges;
   float maxRmsd;
   CFragHandler* farthestFirst;
   CFragHandler* farthestSecond;
   CGroup* root;
 
-  // Cluster mode: the selected atoms copied once, and the shared progress.
+  // The selected atoms copied once (flatRmsd empty when the RMSD is taken
+  // on the align atoms), and the work shared by the workers: the tiles of
+  // the matrix (a block of rows by a block of columns), handed out one at a
+  // time, and the pairs done.
   std::vector<CFlatAtoms> flatAlign;
   std::vector<CFlatAtoms> flatRmsd;
+  bool residuesKept;
+  std::vector<std::pair<uint32_t, uint32_t>> tiles;
+  // The next structure (compare mode) or tile a worker takes.
+  std::atomic<uint64_t> nextItem;
   std::atomic<uint64_t> donePairs;
   std::vector<float> compareResults;
 };

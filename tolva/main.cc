@@ -1,12 +1,15 @@
 // tolva: superimposes structures residue by residue and reports RMSDs, for
 // a pair, against the first file (-c), or as a clustered distance matrix.
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <ctime>
 #include <glob.h>
+#include <malloc.h>
 #include <iostream>
 #include <new>
 #include <string>
@@ -18,6 +21,7 @@
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Options.h"
+#include "PhaseTimes.h"
 #include "ResidueType.h"
 #include "RmsEngine.h"
 #include "TesselInit.h"
@@ -42,8 +46,18 @@ int parse_jobs(const char* text)
   return static_cast<int>(n);
 }
 
-// Expands a pattern and loads every path it names, in glob order.
-void add_pattern(tolva::CRmsEngine& engine, const std::string& pattern)
+// The paths of the command line or the list file, in order, gathered
+// before any is loaded so that they load side by side. A failure met while
+// gathering them comes after every path gathered before it: it is kept
+// and raised once those have loaded.
+struct Inputs
+{
+  std::vector<std::string> paths;
+  std::exception_ptr failure;
+};
+
+// Expands a pattern into every path it names, in glob order.
+void add_pattern(Inputs& inputs, const std::string& pattern)
 {
   glob_t found;
   found.gl_offs = 0;
@@ -54,21 +68,30 @@ void add_pattern(tolva::CRmsEngine& engine, const std::string& pattern)
     e << pattern.c_str() << " not found.";
     throw e;
   }
-  try {
-    for (size_t k = 0; k < found.gl_pathc; ++k) engine.AddFrag(found.gl_pathv[k]);
-  } catch (...) {
-    globfree(&found);
-    throw;
-  }
+  for (size_t k = 0; k < found.gl_pathc; ++k) inputs.paths.emplace_back(found.gl_pathv[k]);
   globfree(&found);
 }
 
-[[noreturn]] void list_file_failed(const std::string& list)
+// Ends the run as a list file that cannot be read does, once the paths
+// before it have loaded.
+class ListFileFailure
 {
-  std::cerr << "file named \"" << list << std::flush;
-  std::perror("\" failed to open");
-  std::exit(1);
-}
+public:
+  ListFileFailure(const std::string& list, int error) : list(list), error(error) {}
+  [[noreturn]] void exit() const
+  {
+    std::cerr << "file named \"" << list << std::flush;
+    errno = error;
+    std::perror("\" failed to open");
+    std::exit(1);
+  }
+
+private:
+  std::string list;
+  int error;
+};
+
+[[noreturn]] void list_file_failed(const std::string& list) { throw ListFileFailure(list, errno); }
 
 // The words of a list file, separated by any blank space. A word is a
 // path: one longer than a path can be, or holding a NUL, is no list file's.
@@ -92,13 +115,13 @@ bool read_word(FILE* file, const std::string& list, std::string& word)
   return !word.empty();
 }
 
-void add_list_file(tolva::CRmsEngine& engine, const std::string& list)
+void add_list_file(Inputs& inputs, const std::string& list)
 {
   FILE* file = std::fopen(list.c_str(), "r");
   if (file == nullptr) list_file_failed(list);
   std::string word;
   try {
-    while (read_word(file, list, word)) add_pattern(engine, word);
+    while (read_word(file, list, word)) add_pattern(inputs, word);
   } catch (...) {
     std::fclose(file);
     throw;
@@ -171,16 +194,31 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
   }
 
   std::time_t start = std::time(nullptr);
-  if (use_list)
-    add_list_file(engine, list);
-  else
-    for (int k = optind; k < argc; ++k) add_pattern(engine, argv[k]);
+  Inputs inputs;
+  try {
+    if (use_list)
+      add_list_file(inputs, list);
+    else
+      for (int k = optind; k < argc; ++k) add_pattern(inputs, argv[k]);
+  } catch (...) {
+    inputs.failure = std::current_exception();
+  }
+  engine.AddFrags(inputs.paths);
+  if (inputs.failure) {
+    try {
+      std::rethrow_exception(inputs.failure);
+    } catch (const ListFileFailure& failure) {
+      failure.exit();
+    }
+  }
+  tolva::phase_done("load");
 
   if (__verbose)
     std::cout << static_cast<unsigned>(engine.GetFragCount()) << " PDB files loaded in "
               << static_cast<long>(std::time(nullptr) - start) << " sec." << std::endl;
   if (engine.GetFragCount() < 2) throw CException("Not enough files for rmsd comparison");
   engine.Initialize();
+  tolva::phase_done("select");
   if (__verbose) print_parameters(engine);
   engine.Execute();
 }
@@ -194,6 +232,13 @@ void error_line(const CException& e)
 
 int main(int argc, char* argv[])
 {
+  // Each file read takes and gives back a few hundred kilobytes: kept by
+  // the allocator, rather than returned to the system and faulted in again
+  // for the next file. The heaps grow by large steps: each step changes the
+  // address space, which stalls every thread that touches new memory.
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 16 << 20);
   TesselInit();
   if (argc == 1) {
     __usage();
@@ -204,19 +249,23 @@ int main(int argc, char* argv[])
   // written in the C locale whatever the environment says.
   gtk_parse_args(&argc, &argv);
   std::setlocale(LC_NUMERIC, "C");
+  tolva::phase_done("start");
 
-  tolva::CRmsEngine engine;
-  try {
-    run(engine, argc, argv);
-  } catch (const CException& e) {
-    error_line(e);
-    return 1;
-  } catch (const std::bad_alloc&) {
-    error_line(CException("Out of memory."));
-    return 1;
-  } catch (const std::exception& e) {
-    error_line(CException(e.what()));
-    return 1;
+  {
+    tolva::CRmsEngine engine;
+    try {
+      run(engine, argc, argv);
+    } catch (const CException& e) {
+      error_line(e);
+      return 1;
+    } catch (const std::bad_alloc&) {
+      error_line(CException("Out of memory."));
+      return 1;
+    } catch (const std::exception& e) {
+      error_line(CException(e.what()));
+      return 1;
+    }
   }
+  tolva::phase_done("teardown");
   return 0;
 }

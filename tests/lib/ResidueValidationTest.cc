@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AtomType.h"
@@ -130,6 +132,56 @@ TEST_F(ValidationTest, RemoveOptionalsStripsTheOptionalSet)
   unsigned n = misc.size();
   misc.removeOptionals();
   EXPECT_EQ(misc.size(), n);
+}
+
+
+// What validate writes with or without placing hydrogens and lone pairs.
+std::string validate_placing(AbstractResidue& r, bool place)
+{
+  CapturedMessages messages;
+  gOut->setVerboseLevel(3);
+  r.validate(place);
+  return messages.text();
+}
+
+TEST_F(ValidationTest, WithoutPlacementTheSameResiduesAndHeavyAtomsRemain)
+{
+  t_Atom* xx = at_Misc::findOrCreate("XX", " XX ");
+  std::vector<CAtom> odd = with_O2p(atoms_of(kDG));
+  odd.emplace_back(1, 1, 1, xx);
+  odd.emplace_back(0, 0, 0, a_H8);  // a hydrogen of the file
+  const struct
+  {
+    const char* what;
+    t_Residue* type;
+    std::vector<CAtom> atoms;
+  } cases[] = {
+      {"complete", r_G, with_O2p(atoms_of(kDG))},
+      {"unknown atom and a hydrogen", r_G, odd},
+      {"no O1P", r_G, with_O2p(without(atoms_of(kDG), {a_O1P}))},
+      {"no O6, needed for a lone pair", r_G, with_O2p(without(atoms_of(kDG), {a_O6}))},
+      {"no N7, needed for a lone pair", r_G, with_O2p(without(atoms_of(kDG), {a_N7}))},
+      {"alanine", r_ALA, atoms_of(kALA)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CResidue placed(c.type, c.atoms, CResId(5, 'B')), bare(c.type, c.atoms, CResId(5, 'B'));
+    EXPECT_EQ(validate_placing(placed, true), validate_placing(bare, false));
+    EXPECT_EQ(placed.getType(), bare.getType());
+    std::vector<std::pair<const t_Atom*, std::array<float, 3>>> heavy[2];
+    int k = 0;
+    for (CResidue* r : {&placed, &bare}) {
+      for (AbstractResidue::ResidueConstIterator i = r->begin(); i != r->end(); ++i) {
+        if (!i->getType()->is_Hydrogen() && !i->getType()->is_LonePair()) {
+          heavy[k].push_back({i->getType(), {i->x, i->y, i->z}});
+        } else if (r == &bare) {
+          EXPECT_EQ(i->getType(), a_H8) << "placed without placement: " << i->getType()->getName();
+        }
+      }
+      ++k;
+    }
+    EXPECT_EQ(heavy[0], heavy[1]);
+  }
 }
 
 }  // namespace

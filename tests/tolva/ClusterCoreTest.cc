@@ -12,7 +12,6 @@
 #include "Exception.h"
 #include "PackedMatrix.h"
 #include "ProgressBar.h"
-#include "WorkSplit.h"
 
 using tolva::CMerge;
 using tolva::CPackedMatrix;
@@ -133,11 +132,13 @@ TEST(CompleteLinkage, MatchesTheFullRescanOnRandomMatrices)
   std::mt19937 rng(12345);
   for (int trial = 0; trial < 60; ++trial) {
     uint64_t n = 2 + rng() % 40;
-    CPackedMatrix m(n);
+    CPackedMatrix m = CPackedMatrix::Unset(n);
     bool few_values = trial % 2 == 0;  // many ties
     std::uniform_real_distribution<float> any(0.0f, 20.0f);
     for (uint64_t p = 0; p < m.pairs(); ++p) m[p] = few_values ? static_cast<float>(rng() % 4) : any(rng);
-    expect_same(tolva::complete_linkage(m), naive_linkage(m));
+    std::vector<tolva::CMerge> expected = naive_linkage(m);
+    expect_same(tolva::complete_linkage(m), expected);
+    expect_same(tolva::complete_linkage_in_place(m), expected);
     if (testing::Test::HasFailure()) FAIL() << "trial " << trial << " n " << n;
   }
 }
@@ -189,26 +190,4 @@ TEST(ProgressBar, MarksAppearAtFivePercentSteps)
   EXPECT_EQ(os.str().size() - head, 10u);
   progress.catch_up(100);
   EXPECT_EQ(os.str().size() - head, 19u);
-}
-
-TEST(WorkSplit, ContiguousNearlyEqualShares)
-{
-  auto r = tolva::split_ranges(10, 3);
-  ASSERT_EQ(r.size(), 3u);
-  EXPECT_EQ(r[0].first, 0); EXPECT_EQ(r[0].last, 3);
-  EXPECT_EQ(r[1].first, 4); EXPECT_EQ(r[1].last, 6);
-  EXPECT_EQ(r[2].first, 7); EXPECT_EQ(r[2].last, 9);
-
-  r = tolva::split_ranges(10, 4);
-  EXPECT_EQ(r[1].first, 3); EXPECT_EQ(r[1].last, 5);
-  EXPECT_EQ(r[2].first, 6); EXPECT_EQ(r[2].last, 7);
-  EXPECT_EQ(r[3].first, 8); EXPECT_EQ(r[3].last, 9);
-
-  r = tolva::split_ranges(3, 8);  // more workers than items
-  EXPECT_EQ(r[0].last, 0);
-  EXPECT_EQ(r[2].first, 2); EXPECT_EQ(r[2].last, 2);
-  for (unsigned k = 3; k < 8; ++k) EXPECT_GT(r[k].first, r[k].last) << k;
-
-  r = tolva::split_ranges(6, 6);
-  for (unsigned k = 0; k < 6; ++k) { EXPECT_EQ(r[k].first, k); EXPECT_EQ(r[k].last, k); }
 }

@@ -233,6 +233,33 @@ TEST(ToolRun, CompareModeRanksByRmsd)
   EXPECT_NEAR(std::stod(m[6]), 1.5, 2e-3);
 }
 
+TEST(ToolRun, PairCompareAndClusterPrintTheSameDistance)
+{
+  // a and c differ most: the pair line, a's compare line for c and the
+  // most distant pair of the cluster run carry one number, also with -a/-r.
+  TempDir dir;
+  auto third = [](const AtomLine& a) { return a.number() % 3 == 0; };
+  write_atoms(dir.file("a.pdb"), moved(displaced(read_atoms(example(1)), third, -0.5, 0, 0), 0.4, 3, 0, 0));
+  write_atoms(dir.file("c.pdb"), displaced(read_atoms(example(1)), third, 1.5, 0.2, 0));
+  const std::string a = dir.file("a.pdb"), b = example(1), c = dir.file("c.pdb");
+  for (std::vector<std::string> selection : {std::vector<std::string>{}, {"-a", "A1-A20", "-r", "A5-A30"}}) {
+    auto run = [&](std::vector<std::string> args) {
+      args.insert(args.begin(), selection.begin(), selection.end());
+      ToolRun r = run_tolva(args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      return r.out;
+    };
+    std::smatch pair, compare, cluster;
+    std::string pair_out = run({a, c}), compare_out = run({"-c", "-j", "2", a, b, c});
+    std::string cluster_out = run({"-R", "-j", "3", a, b, c});
+    ASSERT_TRUE(std::regex_search(pair_out, pair, std::regex("RMSD = ([0-9.e-]+) Angstroms")));
+    ASSERT_TRUE(std::regex_search(compare_out, compare, std::regex(c + ": ([0-9.e-]+) Angstroms")));
+    ASSERT_TRUE(std::regex_search(cluster_out, cluster, std::regex("Most distant structures \\(([0-9.e-]+)A\\):\n\t" + a)));
+    EXPECT_EQ(pair[1], compare[1]);
+    EXPECT_EQ(pair[1], cluster[1]);
+  }
+}
+
 TEST(ToolRun, ClusterRootOfTheThreeStructureExample)
 {
   // d(0,1) = 1, d(0,2) = 3, d(1,2) = 2: 0 and 1 merge at 1, the root is 3.
@@ -280,6 +307,54 @@ TEST(ToolRun, SameOutputWithAndWithoutThreads)
     a = std::regex_replace(a, std::regex("loaded in [0-9]+ sec"), "loaded");
     b = std::regex_replace(b, std::regex("loaded in [0-9]+ sec"), "loaded");
     EXPECT_EQ(a, b) << mode;
+  }
+}
+
+TEST(ToolRun, ParallelLoadingKeepsFileOrder)
+{
+  // Each file repeats its first residue (a warning) and gives that residue
+  // two atoms of unknown names in an order of its own: the warnings, the
+  // misc types made for the names, and so the -o file, must not depend on
+  // which thread read which file.
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int k = 0; k < 12; ++k) {
+    std::vector<AtomLine> atoms = read_atoms(example(1 + k % 3));
+    atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const AtomLine& a) { return a.residue_name() == "HOH"; }),
+                atoms.end());
+    size_t first_end = 0;
+    while (first_end < atoms.size() && atoms[first_end].number() == atoms[0].number()) ++first_end;
+    std::vector<AtomLine> extra(atoms.begin(), atoms.begin() + 2);
+    extra[0].text.replace(12, 4, k % 2 ? " QA " : " QB ");
+    extra[1].text.replace(12, 4, k % 2 ? " QB " : " QA" + std::to_string(k % 3));
+    for (AtomLine& a : extra) a.set_xyz(a.x() + 0.5, a.y(), a.z());
+    atoms.insert(atoms.begin() + first_end, extra.begin(), extra.end());
+    atoms.insert(atoms.end(), atoms.begin(), atoms.begin() + first_end);
+    files.push_back(dir.file("s" + std::to_string(10 + k) + ".pdb"));
+    write_atoms(files.back(), atoms);
+  }
+  auto run = [&](const char* jobs, std::vector<std::string> args) {
+    args.insert(args.begin(), {"-n", "-j", jobs, "-o", dir.file(std::string("out") + jobs + ".pdb")});
+    args.insert(args.end(), files.begin(), files.end());
+    ToolRun r = run_tolva(args);
+    r.out += read_file(dir.file(std::string("out") + jobs + ".pdb"));
+    return r;
+  };
+  for (const char* mode : {"-c", "-R"}) {
+    ToolRun one = run("1", {mode}), eight = run("8", {mode});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.err.find("Repeated residue id"), std::string::npos);
+    EXPECT_EQ(one.err, eight.err);
+    EXPECT_EQ(std::regex_replace(one.out, std::regex("mutli-threaded"), ""), eight.out) << mode;
+  }
+  // Of several files that fail, the first on the command line is reported.
+  files[9] = dir.file("absent-later.pdb");
+  files[4] = dir.file("absent-first.pdb");
+  for (const char* jobs : {"1", "8"}) {
+    ToolRun failed = run(jobs, {"-R"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("File " + files[4] + " not found."), std::string::npos) << jobs << failed.err;
+    EXPECT_EQ(failed.err.find("absent-later"), std::string::npos) << jobs;
   }
 }
 
