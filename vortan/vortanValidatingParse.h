@@ -5,12 +5,14 @@
  * In this mode vortanparse checks each element as the whole-document walk
  * of vortanvalidate would: its declaration, attributes, IDs and ID
  * references when its start tag is read, its content against its model
- * when its end tag is read; the content of an element that is not declared
- * is not checked. Once an element's end tag is read (and its end handler
+ * when its end tag is read; nothing inside an element that is not declared
+ * is checked. Once an element's end tag is read (and its end handler
  * called) its children are freed: only the open elements and the children
- * of each are held. The root element type and the ID references are
- * checked as vortanvalidate does, at the first tag and at the end of the
- * document.
+ * of each are held, and white space between elements is given to the
+ * handler without being kept. The root element type and the ID references
+ * are checked as vortanvalidate does, at the first tag and at the end of
+ * the document, against the validator structure registered for the root's
+ * name and "version" attribute.
  *
  * The findings are held back and come out in the order and the texts
  * vortanvalidate would give on the whole document: the caller writes or
@@ -23,8 +25,6 @@
  * chosen) are written at once, as in any parse. */
 #ifndef VORTAN_VALIDATING_PARSE_H
 #define VORTAN_VALIDATING_PARSE_H
-
-#include <stddef.h>
 
 #include "vortanTags.h"
 

@@ -29,11 +29,9 @@
    without the parser and then sees no Document. */
 extern vortanDOCUMENT *vortanast __attribute__((weak));
 
-typedef vortanValidation Validation;
-
 /* What an attribute value is checked in: the element, named for messages. */
 typedef struct Holder {
-  Validation *validation;
+  vortanValidation *validation;
   const vortanELEMENT *element;
   const char *name;
 } Holder;
@@ -71,7 +69,7 @@ static const vortanPAIR *firstLink(const vortanLIST *list)
 
 static void recordId(Holder *holder, const char *value)
 {
-  Validation *v = holder->validation;
+  vortanValidation *v = holder->validation;
   if (vortanfindTextIndex(&v->ids, value)) {
     vortanvalidityFinding("ID '%s' from element '%s' already defined.", value, holder->name);
     return;
@@ -342,7 +340,7 @@ static void validateContent(const Holder *holder, const void *model, const vorta
 
 /* --- the tree ------------------------------------------------------------ */
 
-const vortanPAIR *vortanvalidateElementHead(Validation *v, const vortanELEMENT *element)
+const vortanPAIR *vortanvalidateElementHead(vortanValidation *v, const vortanELEMENT *element)
 {
   Holder holder = {v, element, elementName(element)};
   void **found = vortanfindTextIndex(&v->elementTypes, holder.name);
@@ -361,7 +359,7 @@ void vortanvalidateElementContent(const vortanELEMENT *element, const vortanPAIR
   validateContent(&holder, declaration->head, declaration->tail);
 }
 
-static void validateElement(Validation *v, const vortanELEMENT *element)
+static void validateElement(vortanValidation *v, const vortanELEMENT *element)
 {
   const vortanPAIR *declaration = vortanvalidateElementHead(v, element);
   if (!declaration) return;
@@ -383,7 +381,7 @@ static int indexElementTypes(vortanTextIndex *index, const vortanMAP *validator)
   return 0;
 }
 
-int vortanstartValidation(Validation *v, const vortanMAP *validator)
+int vortanstartValidation(vortanValidation *v, const vortanMAP *validator)
 {
   vortaninitTextIndex(&v->elementTypes);
   vortaninitTextIndex(&v->ids);
@@ -395,7 +393,7 @@ int vortanstartValidation(Validation *v, const vortanMAP *validator)
   return -1;
 }
 
-void vortanendValidation(Validation *v)
+void vortanendValidation(vortanValidation *v)
 {
   vortanfreeTextIndex(&v->elementTypes);
   vortanfreeTextIndex(&v->ids);
@@ -405,7 +403,7 @@ void vortanendValidation(Validation *v)
    nothing without one. */
 static void validateTree(const vortanELEMENT *element, const vortanMAP *validator)
 {
-  Validation v;
+  vortanValidation v;
   if (vortanstartValidation(&v, validator) < 0) return;
   if (vortanhasTag(element, vortanTagElement)) validateElement(&v, element);
   vortanendValidation(&v);
