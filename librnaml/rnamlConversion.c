@@ -13,6 +13,7 @@
 #include "rnamlElements.h"
 #include "rnamlHandlerTables.h"
 #include "vortanListBuilder.h"
+#include "vortanNumbers.h"
 
 /* Where the numbers of a numbering table are split. */
 static const char separators[] = " \n\t";
@@ -30,13 +31,14 @@ static int readInteger(const char **at, int *value)
   return 1;
 }
 
-/* The same for a float; a number beyond the float range is refused, one
-   too small for it is read as what strtof gives (zero or subnormal). */
+/* The same for a float, in the C locale's form; a number beyond the float
+   range is refused, one too small for it is read as what strtof gives
+   (zero or subnormal). */
 static int readFloat(const char **at, float *value)
 {
   char *end;
   errno = 0;
-  float number = strtof(*at, &end);
+  float number = vortanreadFloat(*at, &end);
   if (end == *at || (errno == ERANGE && isinf(number))) return 0;
   *value = number;
   *at = end;

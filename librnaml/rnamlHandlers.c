@@ -420,8 +420,11 @@ rnamlOBJECT *rnamlendReading(int parsed)
   vortansetDocumentContentHandler(NULL, NULL);
   vortansetElementContentHandler(NULL, NULL);
   if (S.outOfMemory) setReason("out of memory", "", "");
-  if (!parsed) {
-    setReason("not a well-formed XML document", "", "");
+  if (!parsed) setReason("not a well-formed XML document", "", "");
+  /* Memory that ran out while the document was validated as it was read,
+     after the root was complete, rejects it too: running out anywhere in
+     a read gives no root. */
+  if (!parsed || S.outOfMemory) {
     rnamldelete(S.root);
     S.root = NULL;
   }

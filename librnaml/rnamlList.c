@@ -115,6 +115,7 @@ void rnamlreplaceElements(vortanLIST *list, vortanLIST *with, const rnamlElement
 {
   releaseElements(list, kind);
   vortanclearlight(list, 1);
+  if (!with) return;
   list->sentinel->tail = with->sentinel->tail;
   with->sentinel->tail = NULL;
   vortandeletelight(with, 1);

@@ -43,7 +43,8 @@ void rnamlfreeList(vortanLIST *list, const rnamlElementKind *kind);
    memory ran out: the copies made so far then stay in into. */
 int rnamlcopyList(const vortanLIST *from, vortanLIST *into, const rnamlElementKind *kind);
 /* Frees the elements of list and moves those of with into it, in order;
-   with is freed. The List record itself stays, for whoever holds it. */
+   with is freed (null: list is left empty). The List record itself stays,
+   for whoever holds it. */
 void rnamlreplaceElements(vortanLIST *list, vortanLIST *with, const rnamlElementKind *kind);
 /* 1 when both have the same length and equal elements pairwise. */
 int rnamlequalLists(const vortanLIST *a, const vortanLIST *b, const rnamlElementKind *kind);

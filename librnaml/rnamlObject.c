@@ -20,12 +20,10 @@ rnamlOBJECT *rnamlinitObject(rnamlOBJECT *record)
   if (!record) return NULL;
   record->magic = RNAML_MAGIC;
   record->comment = NULL;
-  record->referenceIds = vortannewList();
-  record->analysisIds = vortannewList();
-  record->databaseIds = vortannewList();
-  if (record->referenceIds && record->analysisIds && record->databaseIds) return record;
-  rnamldeleteObject(record);
-  return NULL;
+  /* The id lists are made when first needed: few records have ids, and
+     three empty Lists would double the size of a document's atoms. */
+  record->referenceIds = record->analysisIds = record->databaseIds = NULL;
+  return record;
 }
 
 void rnamldeleteObject(rnamlOBJECT *record)
@@ -39,38 +37,51 @@ void rnamldeleteObject(rnamlOBJECT *record)
   record->referenceIds = record->analysisIds = record->databaseIds = NULL;
 }
 
-/* A new List of copies of the strings of ids; null when memory ran out. */
-static vortanLIST *copyIds(const vortanLIST *ids)
+/* The id list held in *field, made when absent; null when memory ran out. */
+static vortanLIST *idList(vortanLIST **field)
 {
-  vortanLIST *copy = vortannewList();
-  if (copy && rnamlcopyList(ids, copy, &rnamlTexts) < 0) {
-    rnamlfreeList(copy, &rnamlTexts);
-    copy = NULL;
-  }
-  return copy;
+  if (!*field) *field = vortannewList();
+  return *field;
+}
+
+/* A new List of copies of the strings of ids in *copy, or null when there
+   are none. 0, or -1 when memory ran out. */
+static int copyIds(const vortanLIST *ids, vortanLIST **copy)
+{
+  *copy = NULL;
+  if (!rnamlfirstLink(ids)) return 0;
+  *copy = vortannewList();
+  if (*copy && rnamlcopyList(ids, *copy, &rnamlTexts) == 0) return 0;
+  rnamlfreeList(*copy, &rnamlTexts);
+  *copy = NULL;
+  return -1;
+}
+
+/* The destination keeps the List records it has, which callers may hold. */
+static void replaceIds(vortanLIST **field, vortanLIST *copy)
+{
+  if (*field) rnamlreplaceElements(*field, copy, &rnamlTexts);
+  else *field = copy;
 }
 
 int rnamlassignObject(rnamlOBJECT *destination, const rnamlOBJECT *source)
 {
   if (destination == source || !rnamlisObject(destination) || !rnamlisObject(source)) return 0;
   /* Everything is copied before anything is freed, so that running out of
-     memory leaves the destination as it was; the destination keeps its own
-     List records, which callers may hold. */
-  rnamlOBJECT copy = *destination;
+     memory leaves the destination as it was. */
+  rnamlOBJECT copy = {.magic = RNAML_MAGIC};
   copy.comment = source->comment ? RNAML_COPY_TEXT(source->comment, sourceName) : NULL;
-  copy.referenceIds = copyIds(source->referenceIds);
-  copy.analysisIds = copyIds(source->analysisIds);
-  copy.databaseIds = copyIds(source->databaseIds);
-  if ((source->comment && !copy.comment) || !copy.referenceIds || !copy.analysisIds ||
-      !copy.databaseIds) {
+  if ((source->comment && !copy.comment) || copyIds(source->referenceIds, &copy.referenceIds) < 0 ||
+      copyIds(source->analysisIds, &copy.analysisIds) < 0 ||
+      copyIds(source->databaseIds, &copy.databaseIds) < 0) {
     rnamldeleteObject(&copy);
     return -1;
   }
   free(destination->comment);
   destination->comment = copy.comment;
-  rnamlreplaceElements(destination->referenceIds, copy.referenceIds, &rnamlTexts);
-  rnamlreplaceElements(destination->analysisIds, copy.analysisIds, &rnamlTexts);
-  rnamlreplaceElements(destination->databaseIds, copy.databaseIds, &rnamlTexts);
+  replaceIds(&destination->referenceIds, copy.referenceIds);
+  replaceIds(&destination->analysisIds, copy.analysisIds);
+  replaceIds(&destination->databaseIds, copy.databaseIds);
   return 0;
 }
 
@@ -112,25 +123,26 @@ void rnamlsetObjectComment(rnamlOBJECT *record, const char *comment)
   if (rnamlisObject(record)) rnamlstoreText(&record->comment, comment, sourceName);
 }
 
-static int addId(vortanLIST *ids, const char *id)
+static int addId(vortanLIST **ids, const char *id)
 {
   char *copy = RNAML_COPY_TEXT(id, sourceName);
   if (!copy) return 0;
-  if (rnamlappend(ids, copy) == 0) return 1;
+  if (idList(ids) && rnamlappend(*ids, copy) == 0) return 1;
   free(copy);
   RNAML_REPORT(RNAML_NO_MEMORY, sourceName);
   return 0;
 }
 
-/* The id list of a record, by the name its operations give it. */
+/* The id list of a record, by the name its operations give it. Its getter
+   makes an absent list, so that callers always see one. */
 #define RNAML_ID_LIST(Ids, member)                                           \
   int rnamladdObject##Ids(rnamlOBJECT *record, const char *id)               \
   {                                                                          \
-    return rnamlisObject(record) && id ? addId(record->member, id) : 0;      \
+    return rnamlisObject(record) && id ? addId(&record->member, id) : 0;     \
   }                                                                          \
   vortanLIST *rnamlgetObject##Ids##s(const rnamlOBJECT *record)              \
   {                                                                          \
-    return rnamlisObject(record) ? record->member : NULL;                    \
+    return rnamlisObject(record) ? idList(&((rnamlOBJECT *)record)->member) : NULL; \
   }                                                                          \
   char *rnamlgetObject##Ids##sString(const rnamlOBJECT *record)              \
   {                                                                          \

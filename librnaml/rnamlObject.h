@@ -24,18 +24,18 @@ enum { RNAML_MAGIC = 43 };
 typedef struct rnamlOBJECT {
   int32_t magic;             /* RNAML_MAGIC in every live record */
   char *comment;             /* the "comment" attribute, or null */
-  vortanLIST *referenceIds;  /* "reference-ids", one string per id */
-  vortanLIST *analysisIds;   /* "analysis-ids" */
-  vortanLIST *databaseIds;   /* "database-ids" */
+  vortanLIST *referenceIds;  /* "reference-ids", one string per id; null: none */
+  vortanLIST *analysisIds;   /* "analysis-ids"; null: none */
+  vortanLIST *databaseIds;   /* "database-ids"; null: none */
   int32_t code;              /* the element (enum rnamlCode) */
 } rnamlOBJECT;
 
 /* 1 when p is non-null and carries the magic word. */
 int rnamlisObject(const void *p);
 
-/* Sets the magic, a null comment and three new empty id lists; the code is
-   the caller's. Returns record; null for null and when memory runs out (the
-   id lists are then null). */
+/* Sets the magic, a null comment and no id lists (an absent list is an
+   empty one, made when first needed); the code is the caller's. Returns
+   record; null for null. */
 rnamlOBJECT *rnamlinitObject(rnamlOBJECT *record);
 /* Frees the comment and the id lists with their strings; not the record. */
 void rnamldeleteObject(rnamlOBJECT *record);
@@ -62,7 +62,8 @@ void rnamlsetObjectComment(rnamlOBJECT *record, const char *comment);
 int rnamladdObjectReferenceId(rnamlOBJECT *record, const char *id);
 int rnamladdObjectAnalysisId(rnamlOBJECT *record, const char *id);
 int rnamladdObjectDatabaseId(rnamlOBJECT *record, const char *id);
-/* The record's own lists. */
+/* The record's own lists, made empty when absent; null for a non-record
+   and when memory runs out. */
 vortanLIST *rnamlgetObjectReferenceIds(const rnamlOBJECT *record);
 vortanLIST *rnamlgetObjectAnalysisIds(const rnamlOBJECT *record);
 vortanLIST *rnamlgetObjectDatabaseIds(const rnamlOBJECT *record);

@@ -12,6 +12,7 @@
 #include "vortanByteBuffer.h"
 #include "vortanElement.h"
 #include "vortanListBuilder.h"
+#include "vortanNumbers.h"
 #include "vortanObject.h"
 #include "vortanRecords.h"
 #include "vortanString.h"
@@ -25,7 +26,7 @@ enum { numberSize = 64 };
 static void formatFloat(char *text, float value)
 {
   if (isnan(value)) snprintf(text, numberSize, "nan");
-  else snprintf(text, numberSize, "%f", (double)value);
+  else vortanformatFixed(text, numberSize, (double)value);
 }
 
 static int32_t intAt(const rnamlOBJECT *record, const rnamlFieldInfo *f)

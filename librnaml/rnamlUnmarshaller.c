@@ -11,7 +11,7 @@
 #include "vortanObject.h"
 #include "vortanParser.h"
 #include "vortanScanner.h"
-#include "vortanValidator.h"
+#include "vortanValidatingParse.h"
 
 rnamlOBJECT *rnamlnewUnmarshaller(void)
 {
@@ -54,14 +54,20 @@ rnamlOBJECT *rnamlunmarshallUnmarshallerStream(const rnamlOBJECT *unmarshaller,
   rnamlbeginReading();
   vortanin = stream;
   rnamlSetHandlers();
+  /* Validated as it is read, the document's parse tree is never whole in
+     memory beside the records. */
+  int validating = RNAML_TOOL(unmarshaller)->validating != 0;
+  int wasValidating = vortangetValidatingParse();
+  vortansetValidatingParse(validating);
   vortanparse();
+  vortansetValidatingParse(wasValidating);
   vortanin = NULL;
   vortanDOCUMENT *document = vortanast;
   vortanast = NULL;
   rnamlOBJECT *root = rnamlendReading(document != NULL);
   /* A document rejected is not checked: its findings would only be noise
      for a file that is then read another way. */
-  if (root && RNAML_TOOL(unmarshaller)->validating) vortanvalidate(document);
+  if (validating) vortanreleaseParseFindings(root != NULL);
   vortandelete(document);
   errno = saved;
   return root;

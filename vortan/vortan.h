@@ -12,6 +12,7 @@
 #include "vortanMap.h"
 #include "vortanMessages.h"
 #include "vortanNameForm.h"
+#include "vortanNumbers.h"
 #include "vortanObject.h"
 #include "vortanOutputStream.h"
 #include "vortanParser.h"
@@ -23,6 +24,7 @@
 #include "vortanString.h"
 #include "vortanTags.h"
 #include "vortanTokenCodes.h"
+#include "vortanValidatingParse.h"
 #include "vortanValidator.h"
 #include "vortanWellFormedness.h"
 

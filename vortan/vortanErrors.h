@@ -3,6 +3,8 @@
 #ifndef VORTAN_ERRORS_H
 #define VORTAN_ERRORS_H
 
+#include "vortanByteBuffer.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -14,6 +16,15 @@ void vortaninternalError(const char *message, const char *file, int line);
 
 /* Writes "message\n" on standard error. */
 void vortanfatalError(const char *message);
+
+/* Inside the toolkit: the reports of the functions above and of the
+   validity messages go into buffer instead of standard error until this is
+   called again with null; a report that the buffer cannot take is written
+   on standard error all the same. */
+void vortanholdReports(vortanByteBuffer *buffer);
+/* Writes the texts given, up to a null, as one report where reports go
+   now. */
+void vortanwriteReport(const char *text, ...);
 
 #ifdef __cplusplus
 }

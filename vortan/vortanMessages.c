@@ -1,14 +1,12 @@
 #include "vortanMessages.h"
 
-#include <stdio.h>
-
 #include "vortanErrors.h"
 
 int vortanUserOptions = 0;
 
 void vortanvalidityWarning(const char *text)
 {
-  fprintf(stderr, "Validity Warning: %s\n", text ? text : "");
+  vortanwriteReport("Validity Warning: ", text ? text : "", "\n", (char *)NULL);
 }
 
 void vortanwellFormedConstraintFailure(const char *text)
@@ -18,5 +16,5 @@ void vortanwellFormedConstraintFailure(const char *text)
 
 void vortancompatibilityError(const char *text)
 {
-  fprintf(stderr, "Compatibility Error: %s\n", text ? text : "");
+  vortanwriteReport("Compatibility Error: ", text ? text : "", "\n", (char *)NULL);
 }

@@ -25,6 +25,7 @@
 #include "vortanReferenceTable.h"
 #include "vortanScanner.h"
 #include "vortanString.h"
+#include "vortanValidatingParse.h"
 #include "vortanWellFormedness.h"
 
 vortanDOCUMENT *vortanast = NULL;
@@ -950,12 +951,15 @@ static vortanELEMENT *startTag(void)
   P.firstElement = 0;
   vortanOpenElement *parent = topElement();
   if (parent && !append(&parent->content, element)) return NULL;
-  if (!empty && !pushElement(element, items)) {
-    if (!parent) vortandelete(element);
+  if ((!empty && !pushElement(element, items)) || vortanvalidatingStartTag(element) < 0) {
+    if (!parent && !P.openCount) vortandelete(element);
     return stop(2);
   }
   vortancallStartElementContentHandler(NULL, NULL, name->str, attributes);
-  if (empty) vortancallEndElementContentHandler(NULL, NULL, name->str);
+  if (empty) {
+    vortancallEndElementContentHandler(NULL, NULL, name->str);
+    vortanvalidatingEndTag(element);
+  }
   advance();
   return empty && !parent ? element : NULL;
 }
@@ -972,6 +976,7 @@ static vortanELEMENT *endTag(void)
   advance();
   if (!expect(VORTAN_CLOSE)) return NULL;
   vortancallEndElementContentHandler(NULL, NULL, name);
+  vortanvalidatingEndTag(element);
   --P.openCount;
   advance();
   return P.openCount ? NULL : element;
@@ -1005,6 +1010,12 @@ static void flushText(void)
   P.inText = 0;
   char *text = P.firstPiece ? P.firstPiece : vortantakeByteBufferText(&P.text);
   P.firstPiece = NULL;
+  if (text && text[strspn(text, " \r\n\t")] == '\0' && vortanvalidatingParseUnderWay()) {
+    /* White space between elements counts for no content model. */
+    vortancallCharDataContentHandler(text, 0, (int)strlen(text));
+    free(text);
+    return;
+  }
   vortanSTRING *string = text ? vortannewString(text) : NULL;
   vortanCHARDATA *data = string ? vortannewCharData(string) : NULL;
   if (!data) {
@@ -1024,9 +1035,12 @@ static void contentItem(void)
     advance();
     vortanSTRING *text = expectString(VORTAN_CDATA);
     if (text && !(item = made(vortannewCData(text)))) vortandelete(text);
-  } else {
-    item = is(VORTAN_PI_OPEN) ? (void *)pi() : (void *)comment();
+    /* A CDATA section is character data to the handlers. */
+    if (item && append(&topElement()->content, item))
+      vortancallCharDataContentHandler(text->str, 0, (int)strlen(text->str));
+    return;
   }
+  item = is(VORTAN_PI_OPEN) ? (void *)pi() : (void *)comment();
   if (item) append(&topElement()->content, item);
 }
 
@@ -1086,6 +1100,7 @@ static vortanDOCUMENT *document(void)
     vortandelete(head);
     return NULL;
   }
+  vortanvalidatingPrologRead(head);
   vortancallStartDocumentContentHandler();
   vortanELEMENT *root = element();
   vortanLIST *misc = NULL;
@@ -1136,6 +1151,7 @@ static void beginParse(void)
   vortanconstraintsInit();
   resetEntities();
   vortanscanStart();
+  vortanbeginValidatingParse();
 }
 
 static void endParse(void)
@@ -1159,6 +1175,7 @@ int vortanparse(void)
   vortaninit();
   beginParse();
   vortanDOCUMENT *read = P.result ? NULL : document();
+  vortanendValidatingParse(read != NULL);
   int result = P.result;
   endParse();
   vortanast = read;

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "vortanNumbers.h"
 #include "vortanOutputStream.h"
 #include "vortanStream.h"
 
@@ -67,7 +68,7 @@ void vortanprintPrintStreamDouble(vortanPRINTSTREAM *stream, double d)
 {
   /* The longest "%f" text: a sign, DBL_MAX's 309 digits, the point and six. */
   char text[DBL_MAX_10_EXP + 16];
-  int length = snprintf(text, sizeof text, "%f", d);
+  int length = vortanformatFixed(text, sizeof text, d);
   if (length > 0) print(stream, text, (size_t)length);
 }
 

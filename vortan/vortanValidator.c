@@ -23,20 +23,15 @@
 #include "vortanString.h"
 #include "vortanTextIndex.h"
 #include "vortanTokens.h"
+#include "vortanValidation.h"
 
 /* The parser's last Document; a weak reference, so that the toolkit links
    without the parser and then sees no Document. */
 extern vortanDOCUMENT *vortanast __attribute__((weak));
 
-typedef struct Validation {
-  vortanTextIndex elementTypes; /* element name -> Pair(content spec, attribute Map) */
-  vortanTextIndex ids;          /* the texts of the declared-ID list */
-  vortanListBuilder idList, referenceList;
-} Validation;
-
 /* What an attribute value is checked in: the element, named for messages. */
 typedef struct Holder {
-  Validation *validation;
+  vortanValidation *validation;
   const vortanELEMENT *element;
   const char *name;
 } Holder;
@@ -74,7 +69,7 @@ static const vortanPAIR *firstLink(const vortanLIST *list)
 
 static void recordId(Holder *holder, const char *value)
 {
-  Validation *v = holder->validation;
+  vortanValidation *v = holder->validation;
   if (vortanfindTextIndex(&v->ids, value)) {
     vortanvalidityFinding("ID '%s' from element '%s' already defined.", value, holder->name);
     return;
@@ -345,17 +340,30 @@ static void validateContent(const Holder *holder, const void *model, const vorta
 
 /* --- the tree ------------------------------------------------------------ */
 
-static void validateElement(Validation *v, const vortanELEMENT *element)
+const vortanPAIR *vortanvalidateElementHead(vortanValidation *v, const vortanELEMENT *element)
 {
   Holder holder = {v, element, elementName(element)};
   void **found = vortanfindTextIndex(&v->elementTypes, holder.name);
   if (!found) {
     vortanreportf(vortanfatalError, "The element '%s' is not present in the dtd", holder.name);
-    return;
+    return NULL;
   }
   const vortanPAIR *declaration = *found;
   validateAttributes(&holder, declaration->tail);
+  return declaration;
+}
+
+void vortanvalidateElementContent(const vortanELEMENT *element, const vortanPAIR *declaration)
+{
+  Holder holder = {NULL, element, elementName(element)};
   validateContent(&holder, declaration->head, declaration->tail);
+}
+
+static void validateElement(vortanValidation *v, const vortanELEMENT *element)
+{
+  const vortanPAIR *declaration = vortanvalidateElementHead(v, element);
+  if (!declaration) return;
+  vortanvalidateElementContent(element, declaration);
   for (const vortanPAIR *link = firstLink(contentItems(element)); vortanisPair(link); link = link->tail)
     if (vortanhasTag(link->head, vortanTagElement)) validateElement(v, link->head);
 }
@@ -373,20 +381,32 @@ static int indexElementTypes(vortanTextIndex *index, const vortanMAP *validator)
   return 0;
 }
 
+int vortanstartValidation(vortanValidation *v, const vortanMAP *validator)
+{
+  vortaninitTextIndex(&v->elementTypes);
+  vortaninitTextIndex(&v->ids);
+  if (vortanhasTag(validator, vortanTagMap) && indexElementTypes(&v->elementTypes, validator) == 0 &&
+      vortanstartListBuilder(&v->idList, vortanDeclaredIDs) == 0 &&
+      vortanstartListBuilder(&v->referenceList, vortanIDReferences) == 0)
+    return 0;
+  vortanendValidation(v);
+  return -1;
+}
+
+void vortanendValidation(vortanValidation *v)
+{
+  vortanfreeTextIndex(&v->elementTypes);
+  vortanfreeTextIndex(&v->ids);
+}
+
 /* Validates the tree rooted at element against a validator structure;
    nothing without one. */
 static void validateTree(const vortanELEMENT *element, const vortanMAP *validator)
 {
-  Validation v;
-  vortaninitTextIndex(&v.elementTypes);
-  vortaninitTextIndex(&v.ids);
-  if (vortanhasTag(element, vortanTagElement) && vortanhasTag(validator, vortanTagMap) &&
-      indexElementTypes(&v.elementTypes, validator) == 0 &&
-      vortanstartListBuilder(&v.idList, vortanDeclaredIDs) == 0 &&
-      vortanstartListBuilder(&v.referenceList, vortanIDReferences) == 0)
-    validateElement(&v, element);
-  vortanfreeTextIndex(&v.elementTypes);
-  vortanfreeTextIndex(&v.ids);
+  vortanValidation v;
+  if (vortanstartValidation(&v, validator) < 0) return;
+  if (vortanhasTag(element, vortanTagElement)) validateElement(&v, element);
+  vortanendValidation(&v);
 }
 
 void vortanvalidityIDReferences(void)
@@ -409,19 +429,31 @@ void vortanvalidityIDReferences(void)
   vortanfreeTextIndex(&ids);
 }
 
-int vortanvalidityRootElementType(const vortanDOCUMENT *document)
+int vortancheckRootElementType(const vortanPROLOG *prolog, const vortanELEMENT *root)
 {
-  if (!vortanhasTag(document, vortanTagDocument)) {
-    VORTAN_REPORT_MISUSE();
-    return 0;
-  }
-  const void *prolog = fieldsOf(document)[0].p, *root = fieldsOf(document)[1].p;
   const void *doctype = vortanhasTag(prolog, vortanTagProlog) ? fieldsOf(prolog)[2].p : NULL;
   if (!vortanhasTag(doctype, vortanTagDocTypeDecl)) return 1;
   const void *rootName = vortanhasTag(root, vortanTagElement) ? fieldsOf(root)[0].p : NULL;
   if (vortanequals(fieldsOf(doctype)[0].p, rootName)) return 1;
   vortanvalidityFinding("%s", "The root element does not have the same name as the document name \n");
   return 0;
+}
+
+int vortanvalidityRootElementType(const vortanDOCUMENT *document)
+{
+  if (!vortanhasTag(document, vortanTagDocument)) {
+    VORTAN_REPORT_MISUSE();
+    return 0;
+  }
+  return vortancheckRootElementType(fieldsOf(document)[0].p, fieldsOf(document)[1].p);
+}
+
+vortanMAP *vortanvalidatorOfRoot(const vortanELEMENT *root)
+{
+  if (!vortanhasTag(root, vortanTagElement)) return NULL;
+  vortanSTRING versionKey = vortanborrowString("version");
+  const char *version = vortantextOf(vortangetElementAttributeByName(root, &versionKey));
+  return vortangetValidatorStructure(elementName(root), version);
 }
 
 void vortanspecializedValidatorElement(const vortanELEMENT *element, const vortanMAP *validator)
@@ -449,9 +481,7 @@ void vortanvalidate(const vortanDOCUMENT *document)
   vortanvalidityRootElementType(document);
   const vortanELEMENT *root = fieldsOf(document)[1].p;
   if (vortanhasTag(root, vortanTagElement)) {
-    vortanSTRING versionKey = vortanborrowString("version");
-    const char *version = vortantextOf(vortangetElementAttributeByName(root, &versionKey));
-    vortanMAP *validator = vortangetValidatorStructure(elementName(root), version);
+    vortanMAP *validator = vortanvalidatorOfRoot(root);
     validateTree(root, validator);
     vortandelete(validator);
   }

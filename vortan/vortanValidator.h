@@ -26,7 +26,8 @@ extern "C" {
      a second ID or NOTATION attribute, a NOTATION attribute on an EMPTY
      element (always);
    - content that does not match its model (bit 1).
-   The document is not changed. */
+   The document is not changed. A parse can make the same checks as it
+   reads, without the whole tree (vortanValidatingParse.h). */
 void vortanvalidate(const vortanDOCUMENT *document);
 
 /* As vortanvalidate on an element tree and a validator structure of the

@@ -2,6 +2,7 @@
 
 #include "RnamlSupport.h"
 
+using rnaml_test::xml;
 using vortan_test::MemoryBudget;
 using vortan_test::Stderr;
 
@@ -67,6 +68,30 @@ TEST(RnamlObject, IdsJoinWithSingleBlanks)
   rnamlassignObject(t, t);
   EXPECT_EQ(taken(rnamlgetObjectReferenceIdsString(t)), "r1 r22 r3");
   rnamldelete(t);
+}
+
+// A record makes its id lists when first asked for or added to: a list
+// asked for is an empty List, the same one each time, and a record that
+// was asked is equal to, clones and writes like one that was not.
+TEST(RnamlObject, AnIdListAskedForIsTheEmptyListOfARecordNeverAsked)
+{
+  rnamlOBJECT* asked = rnamlnewAtom();
+  rnamlOBJECT* never = rnamlnewAtom();
+  vortanLIST* ids = rnamlgetObjectAnalysisIds(asked);
+  ASSERT_NE(ids, nullptr);
+  EXPECT_EQ(rnamlgetObjectAnalysisIds(asked), ids);
+  EXPECT_EQ(vortansize(ids), 0);
+  EXPECT_TRUE(rnamlequals(asked, never));
+  EXPECT_TRUE(rnamlequals(never, asked));
+  EXPECT_EQ(xml(asked), xml(never));
+  rnamlOBJECT* copy = rnamlclone(asked);
+  EXPECT_TRUE(rnamlequals(copy, never));
+  rnamladdObjectDatabaseId(copy, "d1");
+  EXPECT_EQ(rnamlassignObject(never, copy), 0);
+  EXPECT_EQ(taken(rnamlgetObjectDatabaseIdsString(never)), "d1");
+  EXPECT_EQ(rnamlassignObject(never, asked), 0);
+  EXPECT_EQ(vortansize(rnamlgetObjectDatabaseIds(never)), 0);
+  for (rnamlOBJECT* r : {asked, never, copy}) rnamldelete(r);
 }
 
 // Out of memory, an id adder adds nothing and the joining gives null; both

@@ -1,6 +1,8 @@
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <random>
 #include <regex>
 
@@ -143,6 +145,11 @@ TEST(RnamlUnmarshaller, RoutesTextsAndChildrenAsTheTablesSay)
               "</position></base-id></base-stack><pseudoknot><helix-id ref=\"a\"/><helix-id ref=\"c\"/>"
               "</pseudoknot><base-triple><base-pair-id ref=\"a\"/><base-pair-id ref=\"b\"/>"
               "<base-pair-id ref=\"d\"/></base-triple></str-annotation>")},
+    {"CDATA sections are text, joined to the text around them",
+     open + "<molecule id=\"m\"><sequence><seq-data><![CDATA[ACGU]]></seq-data></sequence><sequence>"
+            "<seq-data>AC<![CDATA[G<U]]></seq-data></sequence></molecule>" + close,
+     open + "<molecule id=\"m\"><sequence><seq-data>ACGU</seq-data></sequence><sequence>"
+            "<seq-data>ACG&#60;U</seq-data></sequence></molecule>" + close},
     {"an rnaml element inside an unknown root is still the root",
      "<wrapper>" + open + "<analysis id=\"a\"/>" + close + "</wrapper>",
      open + "<analysis id=\"a\"/>" + close},
@@ -204,6 +211,58 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
   rnamldelete(unmarshaller);
 }
 
+// Validated while it is read, a document gives what the validation of the
+// whole parsed document gives, in the same order: a base's content finding
+// before its atom's, although the atom ends first.
+TEST(RnamlUnmarshaller, ValidationFindsWhatTheWholeDocumentsValidationFinds)
+{
+  const std::string text =
+    "<rnaml version=\"1.1\"><molecule><structure><model id=\"x\"><base><base-type>A</base-type>"
+    "<position>1</position><atom><coordinates>1 2 3</coordinates><atom-type>P</atom-type></atom></base>"
+    "</model></structure></molecule></rnaml>";
+  Read read = unmarshalled(text, 1);
+  ASSERT_NE(read.root, nullptr) << rnamlgetReason();
+  rnamldelete(read.root);
+  FILE* file = file_of(text);
+  vortanin = vortannewFileInputStreamFILE(file);
+  Stderr err;
+  vortanparse();
+  vortanvalidate(vortanast);
+  std::string whole = err.text();
+  vortandelete(vortanast);
+  vortanast = nullptr;
+  vortandeleteFileInputStream(vortanin);
+  vortanin = nullptr;
+  fclose(file);
+  EXPECT_EQ(read.err, whole);
+  EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 3) << whole;
+}
+
+// Numbers are read and written with a '.' under a decimal-comma locale.
+TEST(RnamlUnmarshaller, NumbersIgnoreADecimalCommaLocale)
+{
+  const std::string saved = setlocale(LC_NUMERIC, nullptr);
+  const char* comma = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "nl_NL.UTF-8", "es_ES.UTF-8", "de_DE", "fr_FR"})
+    if (setlocale(LC_NUMERIC, name) && *localeconv()->decimal_point == ',') {
+      comma = name;
+      break;
+    }
+  if (!comma) {
+    setlocale(LC_NUMERIC, saved.c_str());
+    GTEST_SKIP() << "no decimal-comma locale installed";
+  }
+  Read read = unmarshalled(
+    in_model("<model-info><resolution>2.5</resolution></model-info>"
+             "<base><atom><coordinates>1.5 -2.25 3e1</coordinates></atom></base>"));
+  std::string written = xml(read.root);
+  rnamldelete(read.root);
+  setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(written, in_model("<model-info><resolution>2.500000</resolution></model-info><base><atom>"
+                              "<coordinates>1.500000 -2.250000 30.000000</coordinates></atom></base>"))
+    << comma;
+}
+
 // A gzip stream reads compressed and plain documents alike; a gzip PDB file
 // gives null quietly, read either way; bytes of noise give null and the
 // process goes on.
@@ -252,8 +311,8 @@ TEST(RnamlUnmarshaller, ReadsThroughGzipAndSurvivesNoise)
   rnamldelete(unmarshaller);
 }
 
-// Memory running out at any allocation of a read gives null, or the whole
-// tree, and nothing left allocated.
+// Memory running out at any allocation of a read, validated or not, gives
+// null, or the whole tree, and nothing left allocated.
 TEST(RnamlUnmarshaller, RunningOutOfMemoryStopsTheBuilding)
 {
   const std::string text = in_model(
@@ -264,7 +323,8 @@ TEST(RnamlUnmarshaller, RunningOutOfMemoryStopsTheBuilding)
   const std::string whole = xml(good.root);
   rnamldelete(good.root);
   rnamlOBJECT* unmarshaller = rnamlnewUnmarshaller();
-  for (long budget = 0;; ++budget) {
+  for (long budget = 0, validating = 0; validating < 2; ++budget) {
+    rnamlsetUnmarshallerValidating(unmarshaller, static_cast<int>(validating));
     FILE* file = file_of(text);
     rnamlOBJECT* root;
     bool failed;
@@ -278,7 +338,9 @@ TEST(RnamlUnmarshaller, RunningOutOfMemoryStopsTheBuilding)
     if (!failed) {
       EXPECT_EQ(xml(root), whole);
       rnamldelete(root);
-      break;
+      budget = -1;
+      ++validating;
+      continue;
     }
     EXPECT_EQ(root, nullptr) << budget;
     EXPECT_STREQ(rnamlgetReason(), "out of memory") << budget;

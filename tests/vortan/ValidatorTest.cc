@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "ParseSupport.h"
 #include "VortanSupport.h"
 #include "vortanRecord.h"
+#include "vortanValidatingParse.h"
 
+using vortan_test::Parse;
 using vortan_test::Stderr;
 using vortan_test::el;
 using vortan_test::list_of;
@@ -332,6 +335,68 @@ TEST_F(VortanValidation, RunsOutOfMemoryAnywhereWithoutHarm)
     vortanputStaticDTDTable(string("other"), string("1"), vortannewMap(), ge, vortannewMap());
   });
   vortandelete(document);
+}
+
+// Read whole and validated, or validated while it is read, a document gives
+// the same findings in the same order: an element's content finding comes
+// before those of its children, although its children are read first.
+// What stays of the tree is the root without content.
+TEST_F(VortanValidation, ValidatingWhileParsingFindsWhatTheWholeWalkFinds)
+{
+  vortandelete(document_of(nullptr));  // registers "doc" version "1"
+  const std::string nested =
+    "<!DOCTYPE doc><doc version='1' bogus='b'>\n"
+    "<pair><item id='a'>t</item><item id='a' ref='c'/><item/></pair>\n"
+    "<zzz><item/><pair/></zzz><text>one<!--c-->two</text>loose\n"
+    "<pair><item id='p'/><?pi x?><item id='q' refs='p a z'/></pair></doc>";
+  const std::string documents[] = {
+    nested,
+    "<!DOCTYPE other><doc version='1'><zzz/><text>x</text></doc>",
+    "<doc version='1'/>",
+    "<doc><zzz/></doc>",
+    "<doc version='1'><item id='a' ref='b'></doc>",
+  };
+  for (int options : {0, 1, 3}) {  // no bits, validity, and well-formedness too
+    for (const std::string& text : documents) {
+      SCOPED_TRACE(text);
+      vortanUserOptions = options;
+      Stderr whole;
+      {
+        Parse parse(text);
+        if (parse.document) vortanvalidate(parse.document);
+      }
+      std::string expected = whole.text();
+      Stderr streamed;
+      vortansetValidatingParse(1);
+      Parse parse(text);
+      vortansetValidatingParse(0);
+      vortanreleaseParseFindings(1);
+      EXPECT_EQ(streamed.text(), expected);
+      if (text != nested) continue;
+      EXPECT_EQ(vortan_test::canonical(parse.document), "<doc bogus=\"b\" version=\"1\"></doc>");
+      if (options == 1) {
+        EXPECT_EQ(expected,
+                  "The attribute 'bogus' is not present in element 'doc' dtd\n"
+                  "Validity Warning: Content of element 'doc' does not match the content model.\n"
+                  "Validity Warning: Content of element 'pair' does not match the content model.\n"
+                  "Validity Warning: Element 'item' is not EMPTY as specified.\n"
+                  "Validity Warning: ID 'a' from element 'item' already defined.\n"
+                  "Validity Warning: Attribute 'id' should be defined for element 'item'.\n"
+                  "The element 'zzz' is not present in the dtd\n"
+                  "Validity Warning: Content of element 'text' does not match the content model.\n"
+                  "Validity Warning: Content of element 'pair' does not match the content model.\n"
+                  "Validity Warning: No referenced for IDREF 'c' from element 'item'.\n"
+                  "Validity Warning: No referenced for IDREF 'z' from element 'item'.\n");
+      }
+    }
+  }
+  // The findings wait for the caller, who may drop them.
+  Stderr dropped;
+  vortansetValidatingParse(1);
+  { Parse parse(nested); }
+  vortansetValidatingParse(0);
+  vortanreleaseParseFindings(0);
+  EXPECT_EQ(dropped.text(), "");
 }
 
 // --- parse-time checks ---------------------------------------------------------
