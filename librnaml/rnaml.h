@@ -2,7 +2,10 @@
 #ifndef RNAML_H
 #define RNAML_H
 
+#include "rnamlDTD.h"
 #include "rnamlElements.h"
+#include "rnamlMarshaller.h"
 #include "rnamlObject.h"
+#include "rnamlUnmarshaller.h"
 
 #endif

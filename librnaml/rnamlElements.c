@@ -8,6 +8,7 @@
 
 #include "rnamlList.h"
 #include "rnamlRecord.h"
+#include "rnamlTool.h"
 
 #define RNAML_SOURCE(X) (rnamlelementInfo(rnamlCode##X)->source)
 
@@ -118,17 +119,20 @@ static const rnamlElementInfo *elementOf(const void *record)
 
 rnamlOBJECT *rnamlclone(const void *record)
 {
+  if (rnamlisTool(record)) return rnamlcloneTool(record);
   return elementOf(record) ? rnamlcloneRecord(record) : NULL;
 }
 
 void rnamldelete(void *record)
 {
-  if (elementOf(record)) rnamldeleteRecord(record);
+  if (rnamlisTool(record)) rnamldeleteTool(record);
+  else if (elementOf(record)) rnamldeleteRecord(record);
 }
 
 int rnamlequals(const void *a, const void *b)
 {
   if (a == b) return 1;
+  if (rnamlisTool(a)) return rnamlisTool(b) && rnamlequalTools(a, b);
   if (!elementOf(a) || !b) return 0;
   return ((const rnamlOBJECT *)a)->code == ((const rnamlOBJECT *)b)->code &&
          rnamlequalRecords(a, b);

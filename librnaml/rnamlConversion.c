@@ -1,0 +1,120 @@
+/* Turning text into the values of records, with the C library's number
+ * readers: a number must have digits and fit its type, and only the values
+ * actually read are stored, so a field that cannot be read keeps its
+ * default. */
+#include <ctype.h>
+#include <errno.h>
+#include <limits.h>
+#include <math.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "rnamlElements.h"
+#include "rnamlHandlerTables.h"
+#include "vortanListBuilder.h"
+
+/* Where the numbers of a numbering table are split. */
+static const char separators[] = " \n\t";
+
+/* The integer at *at, after white space; *at moves past it. 0 when there
+   is none or it does not fit an int. */
+static int readInteger(const char **at, int *value)
+{
+  char *end;
+  errno = 0;
+  long number = strtol(*at, &end, 10);
+  if (end == *at || errno == ERANGE || number < INT_MIN || number > INT_MAX) return 0;
+  *value = (int)number;
+  *at = end;
+  return 1;
+}
+
+/* The same for a float; a number beyond the float range is refused, one
+   too small for it is read as what strtof gives (zero or subnormal). */
+static int readFloat(const char **at, float *value)
+{
+  char *end;
+  errno = 0;
+  float number = strtof(*at, &end);
+  if (end == *at || (errno == ERANGE && isinf(number))) return 0;
+  *value = number;
+  *at = end;
+  return 1;
+}
+
+static const char *skipSpace(const char *at)
+{
+  while (isspace((unsigned char)*at)) ++at;
+  return at;
+}
+
+/* Appends the integer of each word of text, in order, to values (held in
+   the element pointers, as the table's adder stores them). A word that is
+   no integer adds nothing. */
+static void appendNumbers(vortanLIST *values, const char *text)
+{
+  vortanListBuilder builder;
+  if (vortanstartListBuilder(&builder, values) < 0) return;
+  for (const char *at = text + strspn(text, separators); *at; at += strspn(at, separators)) {
+    const char *number = at;
+    int value;
+    at += strcspn(at, separators);
+    /* strtol would skip a CR and go on into the next word. */
+    if (readInteger(&number, &value) && number <= at &&
+        vortanappendListBuilder(&builder, (void *)(intptr_t)value) < 0)
+      return;
+  }
+}
+
+rnamlOBJECT *rnamlnewPcDataOf(const char *text)
+{
+  rnamlOBJECT *data = rnamlnewPcData();
+  rnamlsetPcDataValue(data, text);
+  if (data && !rnamlgetPcDataValue(data)) {
+    rnamldelete(data);
+    return NULL;
+  }
+  return data;
+}
+
+void rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record)
+{
+  const rnamlSetter *set = rule->set;
+  const char *at = text;
+  int first, second;
+  float real;
+  if (!text) return;
+  switch (rule->conversion) {
+  case rnamlNoValue: return;
+  case rnamlAsText: set[rule->held && rule->held(record) ? 1 : 0].text(record, text); return;
+  case rnamlAsInteger:
+    if (readInteger(&at, &first)) set[0].integer(record, first);
+    return;
+  case rnamlAsFloat:
+    if (readFloat(&at, &real)) set[0].real(record, real);
+    return;
+  case rnamlAsFloats:
+    for (int i = 0; i < 3 && set[i].real && readFloat(&at, &real); ++i) set[i].real(record, real);
+    return;
+  case rnamlAsCharacter:
+    at = skipSpace(at);
+    if (*at) set[0].character(record, *at);
+    return;
+  case rnamlAsPages:
+    if (!readInteger(&at, &first)) return;
+    set[0].integer(record, first);
+    at = skipSpace(at);
+    if (*at == ',' && (++at, readInteger(&at, &second))) set[1].integer(record, second);
+    return;
+  case rnamlAsTrue:
+    if (strcmp(text, "true") == 0) set[0].integer(record, 1);
+    return;
+  case rnamlAsNumbers: appendNumbers(set[0].values(record), text); return;
+  case rnamlAsPcData: {
+    rnamlOBJECT *data = rnamlnewPcDataOf(text);
+    if (data && !set[0].child(record, data)) rnamldelete(data);
+    return;
+  }
+  }
+}

@@ -1,0 +1,24 @@
+/* Inside the binding: one read of a document by the content handlers,
+ * around the toolkit's parse. */
+#ifndef RNAML_HANDLERS_H
+#define RNAML_HANDLERS_H
+
+#include "rnamlObject.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Clears the last root and reason and starts watching the toolkit's
+   allocator, so that memory running out anywhere stops the building. */
+void rnamlbeginReading(void);
+/* Ends the read after the parse: records still open are deleted, the
+   allocator is no longer watched. The root completed, or null (after
+   deleting it) when parsed is 0; the reason is then set. */
+rnamlOBJECT *rnamlendReading(int parsed);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,81 @@
+#include "rnamlUnmarshaller.h"
+
+#include <errno.h>
+
+#include "rnamlDTD.h"
+#include "rnamlElements.h"
+#include "rnamlHandlers.h"
+#include "rnamlTool.h"
+#include "vortanInputStream.h"
+#include "vortanMessages.h"
+#include "vortanObject.h"
+#include "vortanParser.h"
+#include "vortanScanner.h"
+#include "vortanValidator.h"
+
+rnamlOBJECT *rnamlnewUnmarshaller(void)
+{
+  /* The place named in the report is a fixed one. */
+  rnamlOBJECT *unmarshaller = rnamlnewTool(rnamlCodeUnmarshaller, "unmarshaller", 60);
+  if (!unmarshaller) return NULL;
+  vortanUserOptions |= vortanOptionValidity | vortanOptionWellFormedness;
+  rnamlinit();
+  return unmarshaller;
+}
+
+rnamlOBJECT *rnamlcloneUnmarshaller(const rnamlOBJECT *unmarshaller)
+{
+  return rnamlisUnmarshaller(unmarshaller) ? rnamlcloneTool(unmarshaller) : NULL;
+}
+
+void rnamldeleteUnmarshaller(rnamlOBJECT *unmarshaller)
+{
+  if (rnamlisUnmarshaller(unmarshaller)) rnamldeleteTool(unmarshaller);
+}
+
+int rnamlequalsUnmarshaller(const rnamlOBJECT *a, const rnamlOBJECT *b)
+{
+  return a == b || (rnamlisUnmarshaller(a) && rnamlisUnmarshaller(b) && rnamlequalTools(a, b));
+}
+
+void rnamlsetUnmarshallerValidating(rnamlOBJECT *unmarshaller, int validating)
+{
+  if (rnamlisUnmarshaller(unmarshaller)) RNAML_TOOL(unmarshaller)->validating = validating;
+}
+
+rnamlOBJECT *rnamlunmarshallUnmarshallerStream(const rnamlOBJECT *unmarshaller,
+                                               vortanINPUTSTREAM *stream)
+{
+  if (!rnamlisUnmarshaller(unmarshaller) || !vortanisInputStream(stream)) {
+    errno = EINVAL;
+    return NULL;
+  }
+  int saved = errno;
+  rnamlbeginReading();
+  vortanin = stream;
+  rnamlSetHandlers();
+  vortanparse();
+  vortanin = NULL;
+  vortanDOCUMENT *document = vortanast;
+  vortanast = NULL;
+  rnamlOBJECT *root = rnamlendReading(document != NULL);
+  /* A document rejected is not checked: its findings would only be noise
+     for a file that is then read another way. */
+  if (root && RNAML_TOOL(unmarshaller)->validating) vortanvalidate(document);
+  vortandelete(document);
+  errno = saved;
+  return root;
+}
+
+rnamlOBJECT *rnamlunmarshallUnmarshaller(const rnamlOBJECT *unmarshaller, FILE *file)
+{
+  if (!rnamlisUnmarshaller(unmarshaller) || !file) {
+    errno = EINVAL;
+    return NULL;
+  }
+  vortanINPUTSTREAM *stream = vortannewFileInputStreamFILE(file);
+  if (!stream) return NULL;
+  rnamlOBJECT *root = rnamlunmarshallUnmarshallerStream(unmarshaller, stream);
+  vortandeleteFileInputStream(stream);
+  return root;
+}

@@ -1,0 +1,159 @@
+/* Inside the toolkit: every piece of mutable state of the scanner and the
+ * parser, gathered in one record, vortanparseState. Beside it stand only
+ * the public globals that callers name (vortanin, vortanast, vortanlval,
+ * vortantext, vortanleng, vortanLineNo, vortanout). Making parsing per-call
+ * or putting it under a lock touches this record and nothing else.
+ *
+ * The input is a stack of frames: the bottom one is the document's bytes,
+ * read from vortanin into a buffer that is refilled; each frame above it is
+ * the copied text of an entity being expanded, or of pushed-back text. */
+#ifndef VORTAN_PARSE_STATE_H
+#define VORTAN_PARSE_STATE_H
+
+#include <stddef.h>
+
+#include "vortanByteBuffer.h"
+#include "vortanListBuilder.h"
+#include "vortanParser.h"
+#include "vortanTags.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The scanner's start conditions. */
+enum vortanCondition {
+  vortanInPROLOG,
+  vortanInDOCTYPE,
+  vortanInCONTENT,
+  vortanInCOMMENT,
+  vortanInXMLDECL,
+  vortanInPI_TARGET,
+  vortanInPI_AFTER_TARGET,
+  vortanInPI_TEXT,
+  vortanInTAG,
+  vortanInELEMENT_DECL,
+  vortanInENTITY_DEF,
+  vortanInENTITY_NAME,
+  vortanInENTITY_VALUE_DQ,
+  vortanInENTITY_VALUE_SQ,
+  vortanInATTLIST_DECL,
+  vortanInCDATA_SECTION,
+  vortanInVERSION_VALUE,
+  vortanInATTVALUE_SQ,
+  vortanInATTVALUE_DQ,
+  vortanInLITERAL_DQ,
+  vortanInSYSTEM_LITERAL_DQ,
+  vortanInLITERAL_SQ,
+  vortanInSYSTEM_LITERAL_SQ,
+  vortanInENCODING_VALUE,
+  vortanConditionCount
+};
+
+enum {
+  vortanInputBufferSize = 16384, /* plus two end bytes */
+  vortanInputReadSize = 8192,
+  vortanConditionStackStep = 25,
+  vortanMaxNesting = 10000,      /* open elements, or open particle groups */
+};
+/* The longest token, and the most entity text expanded in one document. */
+#define VORTAN_MAX_TOKEN ((size_t)1 << 30)
+#define VORTAN_MAX_EXPANSION ((size_t)16 << 20)
+
+typedef struct vortanInputFrame {
+  unsigned char *text; /* the frame's bytes (the input buffer for the bottom frame) */
+  size_t length;       /* bytes held */
+  size_t pos;          /* next byte to read, saved while a frame above is read */
+  char *name;          /* "&name" or "%name" for an entity, null otherwise */
+} vortanInputFrame;
+
+typedef struct vortanScanState {
+  /* The document's bytes: the bottom frame reads the input buffer, refilled
+     from vortanin, or a copy of bytes given in memory. */
+  vortanInputFrame base;
+  unsigned char *buffer; /* vortanInputBufferSize + 2 bytes, kept from parse to parse */
+  unsigned char *memory; /* the copy being read instead of vortanin, or null */
+  int atEnd;             /* no byte is left to read into the bottom frame */
+  int interactive;       /* a terminal: read a line at a time */
+
+  vortanInputFrame *frames; /* the frames above the bottom one */
+  size_t frameCount, frameCapacity;
+  size_t expanded; /* entity text pushed since the parse began */
+
+  /* The current frame's unread bytes. */
+  const unsigned char *cur, *lim;
+
+  int condition;
+  int *stack;
+  size_t depth, stackCapacity;
+  int endTag;      /* the TAG condition is inside an end tag */
+  int literalLess; /* a '<' stood in the attribute value being read */
+
+  vortanByteBuffer text;    /* the current token's text */
+  vortanByteBuffer pending; /* text gathered across rules: literal, comment, ... */
+  int failure;              /* set after a fatal error: every token is then the end */
+} vortanScanState;
+
+/* One open element while its content is read. */
+typedef struct vortanOpenElement {
+  vortanELEMENT *element;
+  vortanListBuilder content;
+} vortanOpenElement;
+
+typedef struct vortanParserState {
+  int running;    /* a parse is under way: vortanparse refuses to start another */
+  int result;     /* 0, or the failing result once the parse must stop */
+  int token;      /* the lookahead token */
+  char *value;    /* its text, owned until taken */
+  int character;  /* its character, for CHARREF */
+
+  vortanMAP *versions; /* the document type's version Map in the registry, or null */
+  int firstElement;    /* the next start tag is the document's first */
+  int isExtern;        /* copied into every declaration */
+  int groupDepth;      /* open particle groups */
+
+  vortanOpenElement *open; /* the element stack, the root at 0 */
+  size_t openCount, openCapacity;
+  /* A run of character data: its first piece, and the whole run once a
+     second piece has come. */
+  int inText;
+  char *firstPiece;
+  vortanByteBuffer text;
+
+  vortanCharDataContentHandler onCharData;
+  vortanStartDocumentContentHandler onStartDocument;
+  vortanEndDocumentContentHandler onEndDocument;
+  vortanStartElementContentHandler onStartElement;
+  vortanEndElementContentHandler onEndElement;
+} vortanParserState;
+
+typedef struct vortanParseState {
+  vortanScanState scan;
+  vortanParserState parse;
+} vortanParseState;
+
+extern vortanParseState vortanparseState;
+
+/* The scanner's side of a parse. */
+/* Starts reading vortanin afresh: no frame, no buffered byte, PROLOG with an
+   empty stack, line 1, no failure. */
+void vortanscanStart(void);
+/* Frees what the scanner holds for one document (frames, stacks, texts);
+   the input buffer is kept for the next. */
+void vortanscanFinish(void);
+/* Reads text next, before what is left, as the entity name expands
+   (parameter: a parameter entity), between prefix and suffix (either may be
+   null). A name already open on the stack, or entity text past the
+   document's budget, stops the parse with its well-formedness message: -1,
+   and every token is then the end. -1 too after a fatal error. */
+int vortanscanPushEntity(const char *name, int parameter, const char *prefix, const char *text,
+                         const char *suffix);
+/* Ends the parse with a fatal message on standard error: the scanner gives
+   only the end from now on. */
+void vortanscanFail(const char *message);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
