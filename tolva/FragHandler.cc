@@ -14,10 +14,12 @@
 #include "AtomTypes.h"
 #include "Exception.h"
 #include "Model.h"
+#include "Molecule.h"
 #include "Options.h"
 #include "Pdbstream.h"
 #include "fPdbstream.h"
 #include "ResidueType.h"
+#include "RnamlReader.h"
 #include "Rmsd.h"
 #include "Transfo.h"
 
@@ -140,27 +142,44 @@ void check_input(const char* name)
   if (S_ISCHR(st.st_mode)) unreadable(name, "a character device is not a structure file");
 }
 
+// The first step of every load: readers of other formats (RNAML) try the
+// file before the PDB reader, and true means the model is theirs: the
+// first model of the first molecule (none for a molecule without one).
+// The RNAML parser keeps its state in globals, so one document is read at
+// a time; a PDB file is given up at its first bytes, before any parse.
+bool read_other_formats(const char* name, Model& model)
+{
+  static std::mutex parser;
+  std::lock_guard<std::mutex> lock(parser);
+  RnamlReader reader(name);
+  std::unique_ptr<Molecule> molecule(reader.read());
+  reader.close();
+  if (molecule == nullptr) return false;
+  if (!molecule->empty()) model = **molecule->begin();
+  return true;
+}
+
 }  // namespace
 
 void CFragHandler::Load()
 {
   check_input(GetFileName());
   Model model;
-  // RNAML documents are tried here first, once their reader exists; the
-  // PDB reader takes every other file.
-  izfPdbstream in(name, std::ios::in);
-  if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
-  residues.clear();
-  ids.clear();
-  if (!in.eof()) in >> model;
-  if (in.bad()) {
-    // zlib names the file itself in front of its reason.
-    std::string reason = in.GetError().empty() ? in.zbuf()->error() : in.GetError();
-    std::string prefix = std::string(name) + ": ";
-    if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
-    unreadable(name, reason);
+  if (!read_other_formats(name, model)) {
+    izfPdbstream in(name, std::ios::in);
+    if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
+    residues.clear();
+    ids.clear();
+    if (!in.eof()) in >> model;
+    if (in.bad()) {
+      // zlib names the file itself in front of its reason.
+      std::string reason = in.GetError().empty() ? in.zbuf()->error() : in.GetError();
+      std::string prefix = std::string(name) + ": ";
+      if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
+      unreadable(name, reason);
+    }
+    in.close();
   }
-  in.close();
   if (__residue_validation) model.validate();
   if (model.empty()) {
     CException e("File ");
