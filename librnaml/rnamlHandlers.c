@@ -226,7 +226,8 @@ vortanMAP *rnamlmapAttributes(const vortanLIST *attributes)
 {
   if (!vortanhasTag(attributes, vortanTagList)) return NULL;
   vortanMAP *map = vortannewMap();
-  for (const vortanPAIR *link = rnamlfirstLink(attributes); map && link; link = rnamlnextLink(link)) {
+  const vortanPAIR *link = rnamlfirstLink(attributes);
+  for (; map && link; link = rnamlnextLink(link)) {
     const vortanATTRIBUTE *attribute = rnamllinkValue(link);
     vortanSTRING name = vortanborrowString(vortantextOf(vortangetAttributeName(attribute)));
     const char *text = vortantextOf(vortangetAttributeValue(attribute));
@@ -413,6 +414,11 @@ rnamlOBJECT *rnamlendReading(int parsed)
   vortanfreeByteBuffer(&S.pending);
   S.hasPending = 0;
   vortanAllocator = S.allocator;
+  /* Handlers left in their slots would build records for whatever the
+     toolkit parses next, and leak them. */
+  vortansetCharDataContentHandler(NULL);
+  vortansetDocumentContentHandler(NULL, NULL);
+  vortansetElementContentHandler(NULL, NULL);
   if (S.outOfMemory) setReason("out of memory", "", "");
   if (!parsed) {
     setReason("not a well-formed XML document", "", "");
@@ -421,6 +427,12 @@ rnamlOBJECT *rnamlendReading(int parsed)
   }
   if (!S.root) setReason("no rnaml element at the top of the document", "", "");
   return S.root;
+}
+
+void rnamlfailReading(const char *reason)
+{
+  S.root = NULL;
+  snprintf(S.reason, sizeof S.reason, "%s", reason);
 }
 
 rnamlOBJECT *rnamlgetRoot(void)

@@ -13,9 +13,11 @@ extern "C" {
    allocator, so that memory running out anywhere stops the building. */
 void rnamlbeginReading(void);
 /* Ends the read after the parse: records still open are deleted, the
-   allocator is no longer watched. The root completed, or null (after
+   handler slots emptied, the allocator no longer watched. The root completed, or null (after
    deleting it) when parsed is 0; the reason is then set. */
 rnamlOBJECT *rnamlendReading(int parsed);
+/* A read that could not start: no root, and the reason. */
+void rnamlfailReading(const char *reason);
 
 #ifdef __cplusplus
 }

@@ -29,8 +29,9 @@ static vortanPAIR *documentType(void)
   if (!identifier) vortandelete(literal);
   vortanSTRING *name = vortancopyString("rnaml");
   vortanLIST *declarations = vortannewList();
-  vortanDOCTYPEDECL *doctype =
-    name && identifier && declarations ? vortannewDocTypeDecl(name, identifier, declarations) : NULL;
+  vortanDOCTYPEDECL *doctype = NULL;
+  if (name && identifier && declarations)
+    doctype = vortannewDocTypeDecl(name, identifier, declarations);
   if (!doctype) {
     vortandelete(name);
     vortandelete(identifier);

@@ -74,7 +74,10 @@ rnamlOBJECT *rnamlunmarshallUnmarshaller(const rnamlOBJECT *unmarshaller, FILE *
     return NULL;
   }
   vortanINPUTSTREAM *stream = vortannewFileInputStreamFILE(file);
-  if (!stream) return NULL;
+  if (!stream) {
+    rnamlfailReading("out of memory");
+    return NULL;
+  }
   rnamlOBJECT *root = rnamlunmarshallUnmarshallerStream(unmarshaller, stream);
   vortandeleteFileInputStream(stream);
   return root;

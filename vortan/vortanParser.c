@@ -425,19 +425,19 @@ static void *mixed(void)
     if (name && append(&builder, name)) ++names;
   }
   vortanLIST *list = finishList(&builder);
-  void *spec = NULL, *choice = NULL;
+  void *model = NULL, *choice = NULL;
   if (list && expect(VORTAN_RPAR)) {
     advance();
-    if (!names && !is(VORTAN_STAR)) spec = made(vortannewChildrenSeq(list));
+    if (!names && !is(VORTAN_STAR)) model = made(vortannewChildrenSeq(list));
     else if (expect(VORTAN_STAR) && (choice = made(vortannewChildrenAlt(list))) &&
-             (spec = made(vortannewChildrenStar(choice))))
+             (model = made(vortannewChildrenStar(choice))))
       advance();
   }
-  if (!spec) {
+  if (!model) {
     if (choice) vortandelete(choice);
     else vortandelete(list);
   }
-  return spec;
+  return model;
 }
 
 static void *contentSpec(void)
@@ -460,13 +460,13 @@ static vortanELEMENTDECL *elementDecl(void)
 {
   advance();
   vortanSTRING *name = expectString(VORTAN_NAME);
-  void *spec = name ? contentSpec() : NULL;
+  void *model = name ? contentSpec() : NULL;
   vortanELEMENTDECL *decl = NULL;
-  if (spec && expect(VORTAN_CLOSE) && (decl = made(vortannewElementDecl(name, spec, P.isExtern))))
+  if (model && expect(VORTAN_CLOSE) && (decl = made(vortannewElementDecl(name, model, P.isExtern))))
     advance();
   if (!decl) {
     vortandelete(name);
-    vortandelete(spec);
+    vortandelete(model);
   }
   return decl;
 }

@@ -34,6 +34,10 @@ inline const std::vector<Element>& elements()
 #define RNAML_ELEMENT(X, CODE, TAG, SOURCE, WRITER)                                       \
   {#X, CODE, rnamlnew##X, rnamlis##X, rnamlclone##X, rnamldelete##X, rnamlequals##X,     \
    [](const rnamlOBJECT* r) -> void* { return rnamltoXML##X(r); }},
+// The unmarshaller and the marshaller have no XML form of their own.
+#define RNAML_RECORD(X, CODE)                                                              \
+  {#X, CODE, rnamlnew##X, rnamlis##X, rnamlclone##X, rnamldelete##X, rnamlequals##X,     \
+   [](const rnamlOBJECT* r) -> void* { return rnamlis##X(r) ? rnamltoXML(r) : nullptr; }},
 #include "rnamlElements.def"
   };
   return all;
@@ -116,6 +120,52 @@ inline std::string printed(void* node)
 inline std::string xml(const rnamlOBJECT* record)
 {
   return printed(rnamltoXML(record));
+}
+
+// A FILE holding text, read from its start.
+inline FILE* file_of(const std::string& text)
+{
+  FILE* file = tmpfile();
+  fwrite(text.data(), 1, text.size(), file);
+  rewind(file);
+  return file;
+}
+
+// One document read by a new unmarshaller: the root (the caller's) and
+// what was written on standard error.
+struct Read {
+  rnamlOBJECT* root;
+  std::string err;
+};
+
+inline Read unmarshalled(const std::string& text, int validating = 0)
+{
+  rnamlOBJECT* unmarshaller = rnamlnewUnmarshaller();
+  rnamlsetUnmarshallerValidating(unmarshaller, validating);
+  FILE* file = file_of(text);
+  vortan_test::Stderr err;
+  rnamlOBJECT* root = rnamlunmarshallUnmarshaller(unmarshaller, file);
+  Read read = {root, err.text()};
+  fclose(file);
+  rnamldelete(unmarshaller);
+  return read;
+}
+
+// The document a marshaller writes for root, compact or indented.
+inline std::string marshalled(const rnamlOBJECT* root, int formatted = 0, int validating = 0)
+{
+  rnamlOBJECT* marshaller = rnamlnewMarshaller();
+  rnamlsetMarshallerFormatted(marshaller, formatted);
+  rnamlsetMarshallerValidating(marshaller, validating);
+  char* text = nullptr;
+  size_t length = 0;
+  FILE* out = open_memstream(&text, &length);
+  rnamlmarshallMarshaller(marshaller, root, out);
+  fclose(out);
+  std::string result(text, length);
+  free(text);
+  rnamldelete(marshaller);
+  return result;
 }
 
 }  // namespace rnaml_test
