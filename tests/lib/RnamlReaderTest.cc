@@ -202,8 +202,16 @@ TEST_F(RnamlReaderTest, GzipDocumentsReadAsPlainOnes)
   lines.resize(200);
   std::string plain = write("a.xml", {rnaml_molecule(lines)});
   std::string packed = write("a.xml.gz", {rnaml_molecule(lines)}, true);
-  RnamlReader one(plain.c_str()), two(packed.c_str());
-  std::unique_ptr<Molecule> a(one.read()), b(two.read());
+  int descriptors = open_descriptors();
+  std::unique_ptr<Molecule> a, b;
+  {
+    RnamlReader one(plain.c_str()), two(packed.c_str()), pdb(test_data("pdb/1LCD.pdb.gz").c_str());
+    a.reset(one.read());
+    b.reset(two.read());
+    EXPECT_EQ(pdb.read(), nullptr);
+    one.close();  // the other two are closed by their destructors
+  }
+  EXPECT_EQ(open_descriptors(), descriptors);
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   std::ostringstream pa, pb;

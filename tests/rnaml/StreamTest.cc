@@ -3,7 +3,6 @@
 // documents read into objects or refused.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <memory>
 #include <string>
 #include <zlib.h>
@@ -17,15 +16,6 @@
 using namespace testing_support;
 
 namespace {
-
-int open_descriptors()
-{
-  int n = 0;
-  DIR* dir = opendir("/proc/self/fd");
-  while (readdir(dir) != nullptr) ++n;
-  closedir(dir);
-  return n;
-}
 
 std::string read_all(rnaml::InputStream& stream)
 {
