@@ -5,54 +5,29 @@
 #ifndef TOLVA_RNAML_DOCUMENTS_H
 #define TOLVA_RNAML_DOCUMENTS_H
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 #include "Elements.h"
 #include "rnamlMarshaller.h"
+#include "vortanOutputStream.h"
+#include "vortanPrintStream.h"
 
 namespace testing_support {
 
 // Writes the document, indented; gzip-compressed when asked.
 inline void write_rnaml(const rnaml::Rnaml& document, const std::string& path, bool gzip = false)
 {
-  std::string plain = gzip ? path + ".plain" : path;
-  FILE* file = std::fopen(plain.c_str(), "w");
-  if (file == nullptr) throw std::runtime_error("cannot write " + plain);
+  vortanOUTPUTSTREAM* file = vortannewFileOutputStreamString(path.c_str());
+  if (file == nullptr) throw std::runtime_error("cannot write " + path);
+  vortanPRINTSTREAM* out = vortannewPrintStream(gzip ? vortannewGZIPOutputStream(file) : file);
   rnamlOBJECT* marshaller = rnamlnewMarshaller();
   rnamlsetMarshallerFormatted(marshaller, 1);
-  rnamlmarshallMarshaller(marshaller, document.getCStructure(), file);
+  rnamlmarshallMarshallerStream(marshaller, document.getCStructure(), out);
   rnamldelete(marshaller);
-  std::fclose(file);
-  if (!gzip) return;
-  file = std::fopen(plain.c_str(), "r");
-  gzFile out = gzopen(path.c_str(), "wb");
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) gzwrite(out, buffer, static_cast<unsigned>(n));
-  gzclose(out);
-  std::fclose(file);
-  std::remove(plain.c_str());
-}
-
-// The ATOM and HETATM lines of the first model of a PDB file, plain or gzip.
-inline std::vector<std::string> pdb_atom_lines(const std::string& path)
-{
-  gzFile in = gzopen(path.c_str(), "rb");
-  if (in == nullptr) throw std::runtime_error("cannot read " + path);
-  std::vector<std::string> lines;
-  char line[256];
-  while (gzgets(in, line, sizeof line) != nullptr) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    if (text.compare(0, 6, "ENDMDL") == 0) break;
-    if ((text.compare(0, 6, "ATOM  ") == 0 || text.compare(0, 6, "HETATM") == 0) && text.size() >= 54)
-      lines.push_back(text);
-  }
-  gzclose(in);
-  return lines;
+  vortanclosePrintStream(out);
+  vortandeletePrintStream(out);
 }
 
 // Columns first..last (counted from 1) with their trailing blanks cut: a
@@ -98,14 +73,6 @@ inline rnaml::Molecule* rnaml_molecule(const std::vector<std::string>& lines, co
   structure->addModel(model);
   molecule->setStructure(structure);
   return molecule;
-}
-
-// The first model of a PDB file as an RNAML document of one molecule.
-inline void write_rnaml_from_pdb(const std::string& pdb, const std::string& xml, bool gzip = false)
-{
-  rnaml::Rnaml document;
-  document.addChild(rnaml_molecule(pdb_atom_lines(pdb)));
-  write_rnaml(document, xml, gzip);
 }
 
 }  // namespace testing_support
