@@ -167,12 +167,12 @@ void Object::store(Object* child, int (*set)(rnamlOBJECT*, rnamlOBJECT*))
     set(getCStructure(), nullptr);
     return;
   }
-  rnamlOBJECT* given = child->owner ? child->getCStructure() : rnamlclone(child->getCStructure());
-  if (set(getCStructure(), given)) {
-    if (child->owner) child->owner = false;
-  } else if (!child->owner) {
+  bool copied = !child->owner;
+  rnamlOBJECT* given = copied ? rnamlclone(child->getCStructure()) : child->getCStructure();
+  if (set(getCStructure(), given))
+    child->owner = false;
+  else if (copied)
     rnamldelete(given);
-  }
   delete child;
 }
 
