@@ -4,9 +4,10 @@
  * vortantext, vortanleng, vortanLineNo, vortanout). Making parsing per-call
  * or putting it under a lock touches this record and nothing else.
  *
- * The input is a stack of frames: the bottom one is the document's bytes,
- * read from vortanin into a buffer that is refilled; each frame above it is
- * the copied text of an entity being expanded, or of pushed-back text. */
+ * The input is a buffer holding a stack of frames: the bottom one is the
+ * document's bytes, read from a stream into the buffer's bytes as they are
+ * needed, or given in memory; each frame above it is the copied text of an
+ * entity being expanded, or of pushed-back text. */
 #ifndef VORTAN_PARSE_STATE_H
 #define VORTAN_PARSE_STATE_H
 
@@ -67,20 +68,34 @@ typedef struct vortanInputFrame {
   char *name;          /* "&name" or "%name" for an entity, null otherwise */
 } vortanInputFrame;
 
-typedef struct vortanScanState {
-  /* The document's bytes: the bottom frame reads the input buffer, refilled
-     from vortanin, or a copy of bytes given in memory. */
+/* A buffer the scanner reads (vortanBUFFER_STATE): bytes refilled from a
+   stream, or bytes in memory read once. The bottom frame reads its bytes;
+   the frames above it hold text pushed back into this buffer, read first,
+   and stay with it while another buffer is read. */
+struct vortanBufferState {
+  unsigned char *bytes; /* size + 2 bytes */
+  size_t size;          /* the bytes it may hold, the two end bytes apart */
+  int owned;            /* the bytes are freed with the buffer, and may grow */
+  int fill;             /* refilled from stream; 0 for bytes in memory */
+  int interactive;      /* a terminal: read a line at a time */
+  int atEnd;            /* no byte is left to read into the bottom frame */
+  vortanINPUTSTREAM *stream;
   vortanInputFrame base;
-  unsigned char *buffer; /* vortanInputBufferSize + 2 bytes, kept from parse to parse */
-  unsigned char *memory; /* the copy being read instead of vortanin, or null */
-  int atEnd;             /* no byte is left to read into the bottom frame */
-  int interactive;       /* a terminal: read a line at a time */
-
-  vortanInputFrame *frames; /* the frames above the bottom one */
+  vortanInputFrame *frames;
   size_t frameCount, frameCapacity;
+};
+
+typedef struct vortanScanState {
+  /* The buffer read, never null: `none` stands in until a buffer is
+     chosen, and then the scanner's own buffer is armed on vortanin. */
+  struct vortanBufferState *current;
+  struct vortanBufferState none;
+  struct vortanBufferState *own;      /* over vortanin, kept from parse to parse */
+  struct vortanBufferState *saved;    /* the buffer to return to after an external file */
+  struct vortanBufferState *external; /* the buffer reading that file, owned here */
   size_t expanded; /* entity text pushed since the parse began */
 
-  /* The current frame's unread bytes. */
+  /* The unread bytes of the current buffer's top frame. */
   const unsigned char *cur, *lim;
 
   int condition;
@@ -151,6 +166,19 @@ int vortanscanPushEntity(const char *name, int parameter, const char *prefix, co
 /* Ends the parse with a fatal message on standard error: the scanner gives
    only the end from now on. */
 void vortanscanFail(const char *message);
+
+/* Between the scanner and its buffers. cur and lim always span the rest of
+   the current buffer's top frame: SaveWindow stores the position in the
+   frame, LoadWindow takes the window from it. */
+void vortanscanSaveWindow(void);
+void vortanscanLoadWindow(void);
+/* Frees the frames pushed into buffer. */
+void vortanscanDropFrames(struct vortanBufferState *buffer);
+/* When the current buffer's bottom frame is read and more may come: moves
+   its unread bytes to the start and reads more after them. 1 when bytes
+   came; 0 at the end of the input, with a frame above the bottom one, or
+   after a fatal error. */
+int vortanscanRefill(void);
 
 #ifdef __cplusplus
 }

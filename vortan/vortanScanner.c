@@ -3,16 +3,15 @@
  * values are gathered into byte buffers as they are read, and fixed texts
  * are matched after `ensure` has made enough bytes contiguous, so a keyword,
  * a "]]>" or a CR LF cut by a buffer refill is seen whole. Every byte is
- * taken as unsigned; a NUL is a byte like any other. */
+ * taken as unsigned; a NUL is a byte like any other. Where the bytes come
+ * from, the buffers, is vortanScannerBuffer.c. */
 #include "vortanScanner.h"
 
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include "vortanCharClass.h"
 #include "vortanFormat.h"
-#include "vortanInputStream.h"
 #include "vortanMessages.h"
 #include "vortanParseState.h"
 #include "vortanRecord.h"
@@ -25,7 +24,7 @@ const char *vortantext = "";
 int vortanleng = 0;
 int vortanLineNo = 1;
 
-vortanParseState vortanparseState;
+vortanParseState vortanparseState = {.scan.current = &vortanparseState.scan.none};
 
 #define S (vortanparseState.scan)
 
@@ -51,43 +50,52 @@ static void entityFailure(const char *format, const char *name)
 
 static vortanInputFrame *topFrame(void)
 {
-  return S.frameCount ? &S.frames[S.frameCount - 1] : &S.base;
+  struct vortanBufferState *b = S.current;
+  return b->frameCount ? &b->frames[b->frameCount - 1] : &b->base;
 }
 
-static void saveWindow(void)
+void vortanscanSaveWindow(void)
 {
   vortanInputFrame *frame = topFrame();
   frame->pos = frame->text ? (size_t)(S.cur - frame->text) : 0;
 }
 
-static void loadWindow(void)
+void vortanscanLoadWindow(void)
 {
   vortanInputFrame *frame = topFrame();
-  S.cur = frame->text + frame->pos;
-  S.lim = frame->text + frame->length;
+  S.cur = frame->text ? frame->text + frame->pos : NULL;
+  S.lim = frame->text ? frame->text + frame->length : NULL;
+}
+
+static void freeTopFrame(struct vortanBufferState *b)
+{
+  vortanInputFrame *frame = &b->frames[--b->frameCount];
+  free(frame->text);
+  free(frame->name);
 }
 
 static void popFrame(void)
 {
-  vortanInputFrame *frame = &S.frames[--S.frameCount];
-  free(frame->text);
-  free(frame->name);
-  loadWindow();
+  freeTopFrame(S.current);
+  vortanscanLoadWindow();
 }
 
-static void dropFrames(void)
+void vortanscanDropFrames(struct vortanBufferState *b)
 {
-  while (S.frameCount) popFrame();
-  free(S.frames);
-  S.frames = NULL;
-  S.frameCapacity = 0;
+  int reading = b == S.current && b->frameCount; /* else the window stays as it is */
+  while (b->frameCount) freeTopFrame(b);
+  free(b->frames);
+  b->frames = NULL;
+  b->frameCapacity = 0;
+  if (reading) vortanscanLoadWindow();
 }
 
 /* The frame of the entity name of that kind, when it is open. */
 static int isOpen(const char *name, char kind)
 {
-  for (size_t i = 0; i < S.frameCount; ++i) {
-    const char *open = S.frames[i].name;
+  const struct vortanBufferState *b = S.current;
+  for (size_t i = 0; i < b->frameCount; ++i) {
+    const char *open = b->frames[i].name;
     if (open && open[0] == kind && strcmp(open + 1, name) == 0) return 1;
   }
   return 0;
@@ -95,14 +103,15 @@ static int isOpen(const char *name, char kind)
 
 static int growFrames(void)
 {
-  if (S.frameCount < S.frameCapacity) return 0;
-  size_t capacity = S.frameCapacity ? 2 * S.frameCapacity : 8;
+  struct vortanBufferState *b = S.current;
+  if (b->frameCount < b->frameCapacity) return 0;
+  size_t capacity = b->frameCapacity ? 2 * b->frameCapacity : 8;
   vortanInputFrame *frames = VORTAN_ALLOCATE(capacity * sizeof *frames);
   if (!frames) return -1;
-  if (S.frameCount) memcpy(frames, S.frames, S.frameCount * sizeof *frames);
-  free(S.frames);
-  S.frames = frames;
-  S.frameCapacity = capacity;
+  if (b->frameCount) memcpy(frames, b->frames, b->frameCount * sizeof *frames);
+  free(b->frames);
+  b->frames = frames;
+  b->frameCapacity = capacity;
   return 0;
 }
 
@@ -121,7 +130,6 @@ int vortanscanPushEntity(const char *name, int parameter, const char *prefix, co
                          const char *suffix)
 {
   if (S.failure) return -1;
-  if (!S.base.text) vortanscanStart();
   char kind = parameter ? '%' : '&';
   if (name && isOpen(name, kind)) {
     entityFailure("The entity '%s' is recursively referenced.", name);
@@ -145,9 +153,9 @@ int vortanscanPushEntity(const char *name, int parameter, const char *prefix, co
   memcpy(copy, prefix ? prefix : "", a);
   memcpy(copy + a, text ? text : "", b);
   memcpy(copy + a + b, suffix ? suffix : "", c + 1);
-  saveWindow();
-  S.frames[S.frameCount++] = (vortanInputFrame){copy, a + b + c, 0, label};
-  loadWindow();
+  vortanscanSaveWindow();
+  S.current->frames[S.current->frameCount++] = (vortanInputFrame){copy, a + b + c, 0, label};
+  vortanscanLoadWindow();
   return 0;
 }
 
@@ -156,67 +164,21 @@ void vortanUnputString(const char *text)
   if (text && *text) vortanscanPushEntity(NULL, 0, NULL, text, NULL);
 }
 
-/* --- the document's bytes ---------------------------------------------- */
-
-/* One line from a terminal, a byte at a time; -1 on a read error. */
-static int readLine(unsigned char *to, size_t room)
-{
-  size_t n = 0;
-  while (n < room) {
-    int c = vortanreadInputStreamChar(vortanin);
-    if (c == EOF) {
-      if (vortangetInputStreamError(vortanin)) return -1;
-      break;
-    }
-    to[n++] = (unsigned char)c;
-    if (c == '\n') break;
-  }
-  return (int)n;
-}
-
-/* Moves the unread bytes of the bottom frame to the buffer's start and
-   reads more after them: 1 when bytes came, 0 at the end of input, -1
-   after a fatal error. Only while no frame is above the bottom one. */
-static int refill(void)
-{
-  if (S.memory || S.failure) {
-    S.atEnd = 1;
-    return 0;
-  }
-  size_t keep = (size_t)(S.lim - S.cur);
-  memmove(S.buffer, S.cur, keep);
-  size_t room = vortanInputBufferSize - keep;
-  if (room > vortanInputReadSize) room = vortanInputReadSize;
-  int n = S.interactive ? readLine(S.buffer + keep, room)
-                        : vortanreadInputStream(vortanin, S.buffer + keep, (int)room);
-  if (n < 0) {
-    vortanscanFail(S.interactive ? "interactive input in flex scanner failed"
-                                 : "input in flex scanner failed");
-    n = 0;
-  }
-  S.base = (vortanInputFrame){S.buffer, keep + (size_t)n, 0, NULL};
-  S.buffer[S.base.length] = S.buffer[S.base.length + 1] = 0;
-  loadWindow();
-  if (S.failure) S.cur = S.lim;
-  if (n == 0) S.atEnd = 1;
-  return n > 0;
-}
+/* --- reading the current buffer ---------------------------------------- */
 
 /* Makes n bytes readable at cur when the input has them (within the
    current frame); returns how many are. */
 static size_t ensure(size_t n)
 {
-  while ((size_t)(S.lim - S.cur) < n && !S.frameCount && !S.atEnd)
-    if (refill() <= 0) break;
+  while ((size_t)(S.lim - S.cur) < n && vortanscanRefill() > 0) {
+  }
   return (size_t)(S.lim - S.cur);
 }
 
 /* A byte to read in the current frame (refilling the bottom one). */
 static int frameHasByte(void)
 {
-  if (S.cur < S.lim) return 1;
-  if (S.failure || S.frameCount || S.atEnd) return 0;
-  return refill() > 0;
+  return S.cur < S.lim || vortanscanRefill() > 0;
 }
 
 /* A byte to read, leaving exhausted entity frames for the one below. */
@@ -224,13 +186,14 @@ static int haveByte(void)
 {
   while (S.cur == S.lim) {
     if (S.failure) return 0;
-    if (S.frameCount) popFrame();
-    else if (S.atEnd || refill() <= 0) return 0;
+    if (S.current->frameCount) popFrame();
+    else if (vortanscanRefill() <= 0) return 0;
   }
   return 1;
 }
 
-static int lookingAt(const char *literal, size_t n)
+/* Inline, so that each fixed text is compared in a few instructions. */
+static inline int lookingAt(const char *literal, size_t n)
 {
   return ensure(n) >= n && memcmp(S.cur, literal, n) == 0;
 }
@@ -1046,95 +1009,4 @@ int vortanlex(void)
   }
   vortanlval.string = NULL;
   return token(VORTAN_END, "");
-}
-
-/* --- life cycle -------------------------------------------------------- */
-
-static void readFrom(unsigned char *bytes, size_t length)
-{
-  dropFrames();
-  S.base = (vortanInputFrame){bytes, length, 0, NULL};
-  loadWindow();
-  S.atEnd = 0;
-}
-
-void vortanscanStart(void)
-{
-  if (!vortanout) vortanout = stdout;
-  dropFrames();
-  free(S.memory);
-  S.memory = NULL;
-  S.failure = 0;
-  S.condition = vortanInPROLOG;
-  S.depth = 0;
-  S.endTag = 0;
-  S.literalLess = 0;
-  S.expanded = 0;
-  vortanresetByteBuffer(&S.text);
-  vortanresetByteBuffer(&S.pending);
-  vortanLineNo = 1;
-  vortantext = "";
-  vortanleng = 0;
-  if (!S.buffer && !(S.buffer = vortanAllocator(vortanInputBufferSize + 2))) {
-    static unsigned char none[2];
-    readFrom(none, 0);
-    vortanscanFail("out of dynamic memory in yy_create_buffer()");
-    return;
-  }
-  readFrom(S.buffer, 0);
-  S.interactive = vortanisFileInputStream(vortanin) && isatty(vortangetFileInputStreamFD(vortanin));
-}
-
-void vortanscanFinish(void)
-{
-  dropFrames();
-  free(S.memory);
-  S.memory = NULL;
-  free(S.stack);
-  S.stack = NULL;
-  S.depth = S.stackCapacity = 0;
-  vortanfreeByteBuffer(&S.text);
-  vortanfreeByteBuffer(&S.pending);
-  if (S.buffer) readFrom(S.buffer, 0);
-}
-
-void vortanrestart(vortanINPUTSTREAM *stream)
-{
-  int condition = S.condition;
-  size_t depth = S.depth;
-  vortanin = stream;
-  vortanscanStart();
-  S.condition = condition;
-  S.depth = depth;
-}
-
-void vortan_scan_bytes(const char *bytes, int length)
-{
-  if (!bytes || length < 0) {
-    vortanscanFail("bad buffer in yy_scan_bytes()");
-    return;
-  }
-  vortanrestart(vortanin);
-  unsigned char *copy = vortanAllocator((size_t)length + 2);
-  if (!copy) {
-    vortanscanFail("out of dynamic memory in yy_scan_bytes()");
-    return;
-  }
-  memcpy(copy, bytes, (size_t)length);
-  copy[length] = copy[length + 1] = 0;
-  S.memory = copy;
-  readFrom(copy, (size_t)length);
-  S.atEnd = 1;
-}
-
-void vortan_scan_string(const char *text)
-{
-  vortan_scan_bytes(text, text ? (int)strlen(text) : -1);
-}
-
-void vortanflushBuffer(void)
-{
-  if (!S.base.text || S.memory) return;
-  dropFrames();
-  readFrom(S.buffer, 0);
 }

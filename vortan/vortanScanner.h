@@ -13,6 +13,7 @@
 #ifndef VORTAN_SCANNER_H
 #define VORTAN_SCANNER_H
 
+#include <stddef.h>
 #include <stdio.h>
 
 #include "vortanTags.h"
@@ -41,15 +42,57 @@ int vortanlex(void);
 
 /* Reads text (copied) before the rest of the input; null and "" push nothing. */
 void vortanUnputString(const char *text);
-/* Reads stream from its current position on, dropping whatever was buffered
-   or pushed back; the start condition is kept. */
+
+/* Buffers. The scanner reads one buffer at a time: a buffer over a stream,
+   refilled from it, or over bytes in memory. Text pushed back is pushed
+   into the current buffer and read before its other bytes, also after
+   switching away from it and back. The scanner keeps a buffer of its own
+   over vortanin, which every parse reads afresh; the buffers made below
+   belong to the caller, who deletes them. A failure (no memory) prints its
+   message and ends the parse, as every fatal error does. */
+typedef struct vortanBufferState *vortanBUFFER_STATE;
+
+/* A buffer of size bytes over stream, not yet current; null when out of
+   memory. It grows when a token needs more than size bytes at once. */
+vortanBUFFER_STATE vortan_create_buffer(vortanINPUTSTREAM *stream, int size);
+/* Frees buffer (null does nothing) with the text pushed into it. When it
+   was current, the next token is read from vortanin in the scanner's own
+   buffer, afresh. */
+void vortan_delete_buffer(vortanBUFFER_STATE buffer);
+/* Reads buffer from where it was left; what the current one holds stays in
+   it for a switch back. Null changes nothing. */
+void vortan_switch_to_buffer(vortanBUFFER_STATE buffer);
+/* Drops the bytes buffer holds and the text pushed into it: a buffer over
+   a stream then reads on from the stream, one over memory is at its end. */
+void vortan_flush_buffer(vortanBUFFER_STATE buffer);
+/* Flushes buffer and makes it read stream (from a terminal, a line at a
+   time). */
+void vortan_init_buffer(vortanBUFFER_STATE buffer, vortanINPUTSTREAM *stream);
+/* Takes the current buffer up again as it stands, and its stream (if any)
+   into vortanin. */
+void vortan_load_buffer_state(void);
+/* Makes current a new buffer over the size bytes at base, read in place
+   (they must outlive it); the last two are NUL, end the input and are not
+   read, while a NUL before them is a byte like any other. Null when size is
+   below 2 or either of the last two bytes is not NUL. */
+vortanBUFFER_STATE vortan_scan_buffer(char *base, size_t size);
+/* Makes current a new buffer over a copy of the length bytes at bytes, or
+   of a zero-terminated text. */
+vortanBUFFER_STATE vortan_scan_bytes(const char *bytes, int length);
+vortanBUFFER_STATE vortan_scan_string(const char *text);
+/* Reads stream from its current position on in the current buffer,
+   dropping whatever it held or had pushed back; the start condition is
+   kept, the line count starts again and an earlier fatal error is
+   forgotten. */
 void vortanrestart(vortanINPUTSTREAM *stream);
-/* Reads the length bytes at bytes (copied) instead of vortanin, up to the
-   next vortanrestart or parse. scan_string reads a zero-terminated text. */
-void vortan_scan_bytes(const char *bytes, int length);
-void vortan_scan_string(const char *text);
-/* Drops the buffered bytes, so that the next token reads vortanin anew. */
+/* Flushes the current buffer. */
 void vortanflushBuffer(void);
+/* Reading an external file: vortansaveBuffer remembers the current buffer;
+   vortanswitchToBuffer then reads vortanin in a new buffer of the
+   scanner's, and once that file is read, called again, deletes that buffer
+   and returns to the remembered one where it was left. */
+void vortansaveBuffer(void);
+void vortanswitchToBuffer(void);
 
 /* Text helpers; each result is a new malloc'd text, null when out of memory
    (reported) or for a null argument. */

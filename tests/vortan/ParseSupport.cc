@@ -13,13 +13,13 @@ MemoryInput::MemoryInput(const std::string& bytes) : copy(bytes)
 {
   // fmemopen refuses an empty buffer: an empty temporary file then.
   file = copy.empty() ? std::tmpfile() : fmemopen(copy.data(), copy.size(), "r");
-  vortanin = vortannewFileInputStreamFILE(file);
+  vortanin = input = vortannewFileInputStreamFILE(file);
 }
 
 MemoryInput::~MemoryInput()
 {
-  vortandeleteInputStream(vortanin);
-  vortanin = nullptr;
+  if (vortanin == input) vortanin = nullptr;
+  vortandeleteInputStream(input);
   std::fclose(file);
 }
 
@@ -31,27 +31,30 @@ Parse::Parse(const std::string& text)
   vortanast = nullptr;
 }
 
-std::vector<std::string> tokens(const std::string& text)
+std::string token_text(int code)
 {
   static const std::map<int, std::string> names = {
 #define VORTAN_TOKEN_NAME(NAME, CODE) {CODE, #NAME},
     VORTAN_TOKENS(VORTAN_TOKEN_NAME)
 #undef VORTAN_TOKEN_NAME
   };
+  std::string item = names.count(code) ? names.at(code) : std::to_string(code);
+  if (code == VORTAN_CHARREF) {
+    item += "(" + std::to_string(vortanlval.character) + ")";
+  } else if (vortanlval.string) {
+    item += "(" + std::string(vortanlval.string) + ")";
+    std::free(vortanlval.string);
+  }
+  return item;
+}
+
+std::vector<std::string> tokens(const std::string& text)
+{
   vortaninit();
   MemoryInput input(text);
   vortanscanStart();
   std::vector<std::string> out;
-  for (int code; (code = vortanlex()) != 0;) {
-    std::string item = names.count(code) ? names.at(code) : std::to_string(code);
-    if (code == VORTAN_CHARREF) {
-      item += "(" + std::to_string(vortanlval.character) + ")";
-    } else if (vortanlval.string) {
-      item += "(" + std::string(vortanlval.string) + ")";
-      std::free(vortanlval.string);
-    }
-    out.push_back(item);
-  }
+  for (int code; (code = vortanlex()) != 0;) out.push_back(token_text(code));
   vortanscanFinish();
   return out;
 }

@@ -13,7 +13,8 @@
 
 namespace vortan_test {
 
-// Sets vortanin to a file stream over bytes for the object's life.
+// Sets vortanin to a file stream over bytes for the object's life (and
+// back to null at its end, when it is still that stream).
 class MemoryInput
 {
 public:
@@ -21,10 +22,12 @@ public:
   ~MemoryInput();
   MemoryInput(const MemoryInput&) = delete;
   MemoryInput& operator=(const MemoryInput&) = delete;
+  vortanINPUTSTREAM* stream() const { return input; }
 
 private:
   std::string copy;
   FILE* file;
+  vortanINPUTSTREAM* input;
 };
 
 // A parse of text: its result and its Document, which the object owns.
@@ -37,6 +40,9 @@ struct Parse
   int result;
   vortanDOCUMENT* document;
 };
+
+// The token just read, as tokens() names it; its value is freed.
+std::string token_text(int code);
 
 // The tokens the scanner gives for text, read from the start of a parse:
 // "NAME(a)", "CHARREF(65)", "CLOSE", ... up to the end of input.
