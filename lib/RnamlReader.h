@@ -66,12 +66,12 @@ private:
   rnaml::InputStream* stream = nullptr;
   ResidueFactoryMethod* factory;
   rnaml::Rnaml* document = nullptr;
-  std::vector<rnaml::Object*> objects;
+  std::vector<rnaml::Object*> objects;  // the document's top level, its own
   std::size_t next = 0;
-  std::string path;
-  bool parsed = false;
+  std::string path;     // for the messages
+  bool parsed = false;  // a failed parse is not tried again
   bool closed = false;
-  bool given = false;
+  bool given = false;   // a molecule was read, or why none was said
 };
 
 #endif
