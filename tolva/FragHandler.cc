@@ -15,10 +15,12 @@
 #include "AtomTypes.h"
 #include "Exception.h"
 #include "Model.h"
+#include "Molecule.h"
 #include "Options.h"
 #include "Pdbstream.h"
 #include "fPdbstream.h"
 #include "ResidueType.h"
+#include "RnamlReader.h"
 #include "Rmsd.h"
 #include "Transfo.h"
 
@@ -172,13 +174,21 @@ void check_input(const char* name)
 }
 
 // The first step of every load: readers of other formats (RNAML) try the
-// file before the PDB reader, and true means the model is theirs. Files
-// load on several threads; a reader that keeps its parser state in globals
-// runs here under one process-wide lock, and must give a file up at its
-// first byte when the file cannot be its format, so that PDB files on
-// other threads never queue behind a document being parsed. No such reader
-// is built yet.
-bool read_other_formats(const char* /*name*/, Model& /*model*/) { return false; }
+// file before the PDB reader, and true means the model is theirs: the
+// first model of the first molecule (none for a molecule without one).
+// The RNAML parser keeps its state in globals, so one document is read at
+// a time; a PDB file is given up at its first bytes, before any parse.
+bool read_other_formats(const char* name, Model& model)
+{
+  static std::mutex parser;
+  std::lock_guard<std::mutex> lock(parser);
+  RnamlReader reader(name);
+  std::unique_ptr<Molecule> molecule(reader.read());
+  reader.close();
+  if (molecule == nullptr) return false;
+  if (!molecule->empty()) model = **molecule->begin();
+  return true;
+}
 
 }  // namespace
 

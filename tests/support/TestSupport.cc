@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -37,6 +38,16 @@ void write_file(const std::string& path, const std::string& contents)
 {
   std::ofstream out(path, std::ios::binary);
   out << contents;
+}
+
+int open_descriptors()
+{
+  int n = 0;
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  while (readdir(dir) != nullptr) ++n;
+  closedir(dir);
+  return n;
 }
 
 std::string shared_data(const std::string& relative)

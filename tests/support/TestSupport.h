@@ -26,6 +26,9 @@ private:
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& contents);
 
+// The number of descriptors the process holds open.
+int open_descriptors();
+
 // A path under the shared data folder, or "" when that folder is absent.
 std::string shared_data(const std::string& relative);
 // A path under the repository's tests/data folder.

@@ -1,0 +1,120 @@
+// RNAML files in the tool, end to end: a structure written as RNAML by the
+// binding's own classes and marshaller reads exactly as its PDB file, in
+// every mode, mixed with PDB files, plain or gzip, with residue ids of
+// chain, number and insertion code.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "RnamlDocuments.h"
+#include "RunTool.h"
+#include "StructureFiles.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The nucleotides of a shipped model, residue B6 given the insertion code
+// A (B5, B6A, B7 follow each other).
+std::vector<AtomLine> nucleotides(int model)
+{
+  std::vector<AtomLine> kept;
+  for (AtomLine a : read_atoms(example(model))) {
+    if (a.chain() != 'B' && a.chain() != 'C') continue;
+    if (a.chain() == 'B' && a.number() == 6) a.text[26] = 'A';
+    kept.push_back(a);
+  }
+  return kept;
+}
+
+class RnamlTool : public ::testing::Test
+{
+protected:
+  // The structure as name.pdb, name.xml and name.xml.gz.
+  void write_all(const std::string& name, const std::vector<AtomLine>& atoms)
+  {
+    write_atoms(dir.file(name + ".pdb"), atoms);
+    std::vector<std::string> lines;
+    for (const AtomLine& a : atoms) lines.push_back(a.text);
+    rnaml::Rnaml document;
+    document.addChild(rnaml_molecule(lines));
+    write_rnaml(document, dir.file(name + ".xml"));
+    write_rnaml(document, dir.file(name + ".xml.gz"), true);
+  }
+
+  void SetUp() override
+  {
+    write_all("a", nucleotides(1));
+    write_all("rot", moved(nucleotides(1), 0.7, 3.0, -2.0, 5.0));
+    write_all("b", nucleotides(2));
+  }
+
+  ToolRun run(std::vector<std::string> args) { return run_tolva(args, dir.path()); }
+
+  TempDir dir;
+};
+
+// The report with every file name written as its PDB file's.
+std::string as_pdb_names(const std::string& text)
+{
+  return std::regex_replace(text, std::regex("\\.xml(\\.gz)?"), ".pdb");
+}
+
+}  // namespace
+
+TEST_F(RnamlTool, ADocumentReadsExactlyAsItsPdbFile)
+{
+  ToolRun same = run({"a.pdb", "a.xml"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "\n  RMSD = 0 Angstroms\n\n");
+  EXPECT_EQ(same.err, "");
+
+  ToolRun rotated = run({"a.xml", "rot.xml.gz"});
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(rotated.out, m, std::regex("\n  RMSD = ([-0-9.e+]+) Angstroms\n\n"))) << rotated.err;
+  EXPECT_LT(std::stod(m[1]), 1e-3);
+}
+
+TEST_F(RnamlTool, EveryModeGivesThePdbRunsNumbers)
+{
+  const std::vector<std::vector<std::string>> runs = {
+    {"-c", "-o", "out.xml", "a.pdb", "rot.xml", "b.xml.gz"},
+    {"-c", "-b", "a.xml.gz", "b.pdb", "rot.xml"},
+    {"-R", "a.xml", "rot.pdb", "b.xml"},
+    // Without its insertion code, B6.A would be in neither document.
+    {"-a", "B1-B5,B6.A,B7-B11", "-r", "B6.A,C1-C11", "b.xml", "a.xml.gz"},
+    {"-e", "-a", "1-5", "a.xml", "b.xml"},
+  };
+  for (const std::vector<std::string>& args : runs) {
+    std::vector<std::string> pdb_args;
+    for (const std::string& a : args) pdb_args.push_back(as_pdb_names(a));
+    ToolRun pdb = run(pdb_args), mixed = run(args);
+    EXPECT_EQ(mixed.status, 0) << mixed.err;
+    EXPECT_EQ(as_pdb_names(mixed.out), pdb.out) << args[1];
+    EXPECT_GT(pdb.out.size(), 10u);
+  }
+  // The aligned structures, written from the documents, as from the files.
+  std::string aligned = read_file(dir.file("out.xml"));
+  EXPECT_GT(aligned.size(), 3 * 500 * 80u);
+  EXPECT_EQ(as_pdb_names(aligned), read_file(dir.file("out.pdb")));
+}
+
+TEST_F(RnamlTool, ADocumentWithoutMoleculeFailsAsAFileWithoutResidues)
+{
+  write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
+  write_file(dir.file("none.xml"), "<rnaml version=\"1.1\"><interactions/></rnaml>\n");
+  const std::pair<const char*, const char*> files[] = {{"wrong.xml", "'atom' may not stand in 'model'"},
+                                                       {"none.xml", "the document has no molecule"}};
+  for (const auto& f : files) {
+    ToolRun quiet = run({"a.pdb", f.first});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.err, std::string("tolva:4.0: File ") + f.first + " has no residue to compare.\n");
+    ToolRun verbose = run({"-v", "a.pdb", f.first});
+    EXPECT_NE(verbose.err.find(std::string("File ") + f.first + ": no RNAML molecule read: " + f.second + "\n"),
+              std::string::npos)
+      << verbose.err;
+  }
+}
