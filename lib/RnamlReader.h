@@ -50,6 +50,15 @@ public:
   Molecule* read();
   // Closes the file; nothing without one.
   void close();
+  // Whether a file was opened that may hold a document: false for one left
+  // unread (no such file, no regular file, not XML), which parse() and
+  // read() then answer at once.
+  bool opened() const { return stream != nullptr; }
+  // Parses the document now; read() does it on its first call otherwise.
+  // The parser keeps its state in globals, so threads hold one lock around
+  // this call alone: the conversions read() then makes touch no parser
+  // state, and may make new misc types in their callers' order.
+  void parse();
 
   // The conversions, each a new object that the caller owns. An atom is
   // typed within the residue type of its base.
@@ -60,7 +69,6 @@ public:
 
 private:
   void open(const char* path);
-  void parse();
   void explain(const char* reason) const;
 
   rnaml::InputStream* stream = nullptr;

@@ -23,6 +23,7 @@
 #include "RnamlReader.h"
 #include "Rmsd.h"
 #include "Transfo.h"
+#include "vortanErrors.h"
 
 namespace tolva {
 
@@ -176,13 +177,27 @@ void check_input(const char* name)
 // The first step of every load: readers of other formats (RNAML) try the
 // file before the PDB reader, and true means the model is theirs: the
 // first model of the first molecule (none for a molecule without one).
-// The RNAML parser keeps its state in globals, so one document is read at
-// a time; a PDB file is given up at its first bytes, before any parse.
-bool read_other_formats(const char* name, Model& model)
+// A PDB file is given up at its first bytes. The RNAML parser keeps its
+// state in globals, so one document is parsed at a time, under one lock
+// that is never held while the molecule is built: building may wait for
+// earlier files to make their misc types, and they may need the parser.
+// The toolkit's own diagnostics join the file's other warnings, so that
+// they keep the order of the command line when files load on threads.
+bool read_other_formats(const char* name, Model& model, std::ostream* warnings)
 {
-  static std::mutex parser;
-  std::lock_guard<std::mutex> lock(parser);
   RnamlReader reader(name);
+  if (!reader.opened()) return false;
+  {
+    static std::mutex parser;
+    std::lock_guard<std::mutex> lock(parser);
+    vortanByteBuffer held;
+    vortaninitByteBuffer(&held);
+    if (warnings != nullptr) vortanholdReports(&held);
+    reader.parse();
+    vortanholdReports(nullptr);
+    if (held.length > 0) *warnings << held.bytes << std::flush;
+    vortanfreeByteBuffer(&held);
+  }
   std::unique_ptr<Molecule> molecule(reader.read());
   reader.close();
   if (molecule == nullptr) return false;
@@ -196,7 +211,7 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
   check_input(GetFileName());
   Model model;
-  if (read_other_formats(name, model)) {
+  if (read_other_formats(name, model, warnings)) {
     keep_model(model, shown, warnings);
     return;
   }

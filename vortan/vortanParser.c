@@ -15,6 +15,7 @@
 #include "vortanConstraints.h"
 #include "vortanDTDRegistry.h"
 #include "vortanErrors.h"
+#include "vortanFormat.h"
 #include "vortanList.h"
 #include "vortanMap.h"
 #include "vortanMessages.h"
@@ -84,7 +85,7 @@ void vortancallEndElementContentHandler(void *unused1, void *unused2, const char
 int vortanerror(const char *message)
 {
   if (vortanUserOptions & vortanOptionParseErrors)
-    fprintf(stderr, "vortan:%d:%s\n", vortanLineNo, message);
+    vortanreportf(vortanfatalError, "vortan:%d:%s", vortanLineNo, message);
   return 1;
 }
 
@@ -886,10 +887,10 @@ static void chooseVersion(const char *name, const vortanLIST *attributes, int em
     entry = vortanget(P.versions, &key);
   }
   if (entry) useVersion(entry);
-  else if (empty) fprintf(stderr, "Unable to retrieve %s dtd version %s.\n", name, version ? version : "(null)");
+  else if (empty) vortanreportf(vortanfatalError, "Unable to retrieve %s dtd version %s.", name, version ? version : "(null)");
   else
-    fprintf(stderr, "Unable to retrieve %s dtd version %s.  File content will not be validated.\n",
-            name, version ? version : "(null)");
+    vortanreportf(vortanfatalError, "Unable to retrieve %s dtd version %s.  File content will not be validated.",
+                  name, version ? version : "(null)");
 }
 
 /* NAME EQ AttValue; a '<' in the value stops the parse. */

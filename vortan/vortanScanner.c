@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include "vortanCharClass.h"
+#include "vortanErrors.h"
 #include "vortanFormat.h"
 #include "vortanMessages.h"
 #include "vortanParseState.h"
@@ -34,7 +35,7 @@ enum { SKIP = -1 }; /* a rule that returns no token: scanning goes on */
 
 void vortanscanFail(const char *message)
 {
-  if (!S.failure && message) fprintf(stderr, "%s\n", message);
+  if (!S.failure && message) vortanfatalError(message);
   S.failure = 1;
   S.cur = S.lim;
 }

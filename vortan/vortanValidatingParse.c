@@ -48,7 +48,7 @@ int vortangetValidatingParse(void)
 
 void vortanreleaseParseFindings(int write)
 {
-  if (write && V.findings.length) fwrite(V.findings.bytes, 1, V.findings.length, stderr);
+  if (write && V.findings.length) vortanwriteReport(V.findings.bytes, (char *)NULL);
   vortanfreeByteBuffer(&V.findings);
 }
 

@@ -118,3 +118,38 @@ TEST_F(RnamlTool, ADocumentWithoutMoleculeFailsAsAFileWithoutResidues)
       << verbose.err;
   }
 }
+
+// Documents loading on several threads beside PDB files: each makes a misc
+// atom type of its own (which waits for the files before it) and carries a
+// validity finding, which must come out in command-line order; the run must
+// end, with the numbers of one thread.
+TEST_F(RnamlTool, DocumentsLoadOnThreadsInCommandLineOrder)
+{
+  std::vector<std::string> args = {"-c", "a.pdb"}, expected_err;
+  for (int k = 1; k <= 6; ++k) {
+    std::vector<std::string> lines;
+    for (const AtomLine& a : nucleotides(1 + k % 2)) lines.push_back(a.text);
+    lines[3].replace(12, 4, " Q" + std::to_string(k) + " ");
+    rnaml::Rnaml document;
+    document.addChild(rnaml_molecule(lines));
+    std::string name = "d" + std::to_string(k) + ".xml", attribute = "x" + std::to_string(k);
+    write_rnaml(document, dir.file(name));
+    std::string text = read_file(dir.file(name));
+    text.replace(text.find("<molecule "), 10, "<molecule " + attribute + "=\"1\" ");
+    write_file(dir.file(name), text);
+    args.push_back(name);
+    args.push_back(k % 2 ? "b.pdb" : "rot.xml.gz");
+    expected_err.push_back("The attribute '" + attribute + "' is not present in element 'molecule' dtd\n");
+  }
+  std::vector<std::string> threaded = {"20", TOLVA_BINARY, "-j", "8"};
+  threaded.insert(threaded.end(), args.begin(), args.end());
+  ToolRun one = run(args), eight = run_program("/usr/bin/timeout", threaded, dir.path());
+  ASSERT_EQ(eight.status, 0) << eight.err;
+  EXPECT_EQ(eight.out, one.out);
+  EXPECT_EQ(eight.err, one.err);
+  size_t at = 0;
+  for (const std::string& line : expected_err) {
+    at = eight.err.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << eight.err;
+  }
+}
