@@ -188,10 +188,11 @@ struct Scratch
   // The boxes that hold atoms, and their sweep order.
   std::vector<Swept> swept;
   std::vector<std::uint64_t> byX, spare;
-  // The positions of the residues by rank, and their ids; empty while the
+  // The residues' ids, with their positions. The positions of the
+  // residues by rank, and their ranks by position: empty while the
   // residues come in id order, as they mostly do.
-  std::vector<unsigned> order, rank;
   std::vector<std::pair<std::uint64_t, unsigned>> keys;
+  std::vector<unsigned> order, rank;
   // The members of every column in one array: column c holds
   // members[start[c]] up to members[start[c + 1]], in sweep order since
   // they are dealt in that order.
@@ -224,36 +225,34 @@ void prefetchAtoms(const AbstractResidue& residue)
 {
   unsigned n = residue.size();
   if (n == 0) return;
-  const CAtom *first = &residue.getAtom(0), *last = &residue.getAtom(n - 1);
-  if (last == first + (n - 1)) prefetch(first, n * sizeof(CAtom));
+  std::uintptr_t first = reinterpret_cast<std::uintptr_t>(&residue.getAtom(0));
+  std::uintptr_t last = reinterpret_cast<std::uintptr_t>(&residue.getAtom(n - 1));
+  if (last - first == (n - 1) * sizeof(CAtom)) prefetch(&residue.getAtom(0), n * sizeof(CAtom));
 }
 
 // Each residue read once: its box, which holds the residue's position until
-// the ranks are known, and whether the ids come in order.
-bool gather(const std::vector<const AbstractResidue*>& residues, std::vector<Swept>& swept)
+// the ranks are known, and its id. Tells whether the ids come in order.
+bool gather(const std::vector<const AbstractResidue*>& residues, Scratch& s)
 {
-  swept.clear();
+  s.swept.clear();
+  s.keys.resize(residues.size());
   bool inIdOrder = true;
-  std::uint64_t previous = 0;
   for (unsigned p = 0; p < residues.size(); ++p) {
     if (p + kResiduesAhead < residues.size()) prefetch(residues[p + kResiduesAhead], sizeof(CResidue));
     if (p + kAtomsAhead < residues.size()) prefetchAtoms(*residues[p + kAtomsAhead]);
-    std::uint64_t key = packed(residues[p]->getResId());
-    inIdOrder = inIdOrder && previous <= key;
-    previous = key;
+    s.keys[p] = std::make_pair(packed(residues[p]->getResId()), p);
+    inIdOrder = inIdOrder && (p == 0 || s.keys[p - 1] <= s.keys[p]);
     BoundingBox box = boundingBox(*residues[p]);
-    if (!box.empty()) swept.push_back(Swept{box, p});
+    if (!box.empty()) s.swept.push_back(Swept{box, p});
   }
   return inIdOrder;
 }
 
 // Ranks the residues from the lowest id to the highest, residues sharing an
 // id in their order, and gives the boxes their residue's rank.
-void rankById(const std::vector<const AbstractResidue*>& residues, Scratch& s)
+void rankById(Scratch& s)
 {
-  unsigned n = static_cast<unsigned>(residues.size());
-  s.keys.resize(n);
-  for (unsigned p = 0; p < n; ++p) s.keys[p] = std::make_pair(packed(residues[p]->getResId()), p);
+  unsigned n = static_cast<unsigned>(s.keys.size());
   std::sort(s.keys.begin(), s.keys.end());
   s.order.resize(n);
   s.rank.resize(n);
@@ -285,7 +284,8 @@ void sweepOrder(Scratch& s)
   std::size_t n = s.swept.size();
   s.byX.resize(n);
   s.spare.resize(n);
-  for (std::size_t k = 0; k < n; ++k) s.byX[k] = std::uint64_t(ordered(s.swept[k].box.lower[kSweepAxis])) << 32 | k;
+  for (std::size_t k = 0; k < n; ++k)
+    s.byX[k] = std::uint64_t(ordered(s.swept[k].box.lower[kSweepAxis])) << 32 | k;
   auto digit = [](std::uint64_t key, int pass) { return (key >> (32 + pass * kBits)) & (kDigits - 1); };
   s.bucket.assign(kPasses * kDigits, 0);
   for (std::uint64_t key : s.byX)
@@ -389,15 +389,15 @@ void inOrder(std::size_t n, Scratch& s)
 
 }  // namespace
 
-const std::vector<std::pair<unsigned, unsigned>>& ResidueContacts(const std::vector<const AbstractResidue*>& residues,
-                                                                  float distance)
+const std::vector<std::pair<unsigned, unsigned>>& ResidueContacts(
+  const std::vector<const AbstractResidue*>& residues, float distance)
 {
   Scratch& s = scratch;
   s.order.clear();
   s.pairs.clear();
-  bool inIdOrder = gather(residues, s.swept);
+  bool inIdOrder = gather(residues, s);
   if (s.swept.size() < 2) return s.pairs;
-  if (!inIdOrder) rankById(residues, s);
+  if (!inIdOrder) rankById(s);
   sweepOrder(s);
   Columns columns(s.swept, distance);
   deal(columns, distance, s);

@@ -104,8 +104,8 @@ void ExtractContact_OneDim(const std::vector<ResidueRange<Iterator>>& ranges,
 // then by their second. Takes O(n log n + pairs) on a model of atoms spread
 // as in real structures. The list is kept by the calling thread, with the
 // search's other buffers, until its next search.
-const std::vector<std::pair<unsigned, unsigned>>& ResidueContacts(const std::vector<const AbstractResidue*>& residues,
-                                                                  float distance);
+const std::vector<std::pair<unsigned, unsigned>>& ResidueContacts(
+  const std::vector<const AbstractResidue*>& residues, float distance);
 
 // The same pairs for the residues of [first, last), as iterators. *first is
 // a pointer to a residue.
