@@ -339,15 +339,18 @@ inline bool kept(const Member& a, const Member& b)
 void sweep(const Columns& columns, Scratch& s)
 {
   // Every pair met is written, and counted when kept: room is made first
-  // for all the pairs a box can make in its column.
-  s.pairs.resize(s.pairs.capacity());
+  // for all the pairs a box can make in its column, and no more, since
+  // every page a search first touches costs more than the search. The room
+  // reserved is far more than real structures need.
+  s.pairs.clear();
+  s.pairs.reserve(8 * s.members.size());
   std::size_t count = 0;
   for (unsigned c = 0; c < columns.count(); ++c) {
     const Member* first = s.members.data() + s.start[c];
     const Member* last = s.members.data() + s.start[c + 1];
     for (const Member* a = first; a != last; ++a) {
       std::size_t room = count + (last - a);
-      if (s.pairs.size() < room) s.pairs.resize(std::max(room, 2 * s.pairs.size()));
+      if (s.pairs.size() < room) s.pairs.resize(room);
       std::pair<unsigned, unsigned>* out = s.pairs.data() + count;
       for (const Member* b = a + 1; b != last; ++b) {
         if (!(b->start[kSweepAxis] <= a->end[kSweepAxis])) break;
