@@ -198,7 +198,7 @@ struct Scratch
   // they are dealt in that order.
   std::vector<std::size_t> start, next;
   std::vector<Member> members;
-  // The columns each box reaches, in sweep order.
+  // The columns each box reaches, by its place in swept.
   std::vector<Span> spans;
   // The pairs found, and the same sorted by their second residue.
   std::vector<std::pair<unsigned, unsigned>> pairs, sorted;
