@@ -9,8 +9,8 @@
 #define TESSEL_ALGO_H
 
 #include <algorithm>
+#include <iterator>
 #include <map>
-#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -98,40 +98,33 @@ void ExtractContact_OneDim(const std::vector<ResidueRange<Iterator>>& ranges,
     }
 }
 
-// The pairs of boxes within `distance` of each other on all three axes, as
-// positions in `boxes`. `order` lists every position once, from the lowest
-// residue to the highest: each pair names the lower one first, and the
-// pairs come sorted by their first, then by their second. Takes
-// O(n log n + pairs) on a model of atoms spread as in real structures.
-std::vector<std::pair<unsigned, unsigned>> BoxContacts(const std::vector<BoundingBox>& boxes,
-                                                       const std::vector<unsigned>& order,
-                                                       float distance);
+// The pairs of residues whose bounding boxes are within `distance` of each
+// other on all three axes, as positions in `residues`: each pair names the
+// lower residue first, and the pairs come sorted by their first residue,
+// then by their second. Takes O(n log n + pairs) on a model of atoms spread
+// as in real structures. The list is kept by the calling thread, with the
+// search's other buffers, until its next search.
+const std::vector<std::pair<unsigned, unsigned>>& ResidueContacts(
+  const std::vector<const AbstractResidue*>& residues, float distance);
 
-// The pairs of residues of [first, last) whose bounding boxes are within
-// `distance` of each other on all three axes, the lower residue first,
-// sorted by their first residue, then by their second. *first is a pointer
-// to a residue.
+// The same pairs for the residues of [first, last), as iterators. *first is
+// a pointer to a residue.
 template <typename Iterator>
 std::vector<std::pair<Iterator, Iterator>> ExtractContact_AABB(Iterator first, Iterator last,
                                                                float distance)
 {
-  std::vector<Iterator> residues;
-  std::vector<BoundingBox> boxes;
+  std::vector<Iterator> at;
+  std::vector<const AbstractResidue*> residues;
+  at.reserve(std::distance(first, last));
+  residues.reserve(at.capacity());
   for (Iterator i = first; i != last; ++i) {
-    residues.push_back(i);
-    boxes.push_back(boundingBox(**i));
+    at.push_back(i);
+    residues.push_back(*i);
   }
-  std::vector<unsigned> order(residues.size());
-  std::iota(order.begin(), order.end(), 0u);
-  // Stable: residues sharing an id keep their order in the range.
-  std::stable_sort(order.begin(), order.end(), [&residues](unsigned a, unsigned b) {
-    return (*residues[a])->getResId() < (*residues[b])->getResId();
-  });
-  std::vector<std::pair<unsigned, unsigned>> found = BoxContacts(boxes, order, distance);
+  const std::vector<std::pair<unsigned, unsigned>>& found = ResidueContacts(residues, distance);
   std::vector<std::pair<Iterator, Iterator>> contacts;
   contacts.reserve(found.size());
-  for (const std::pair<unsigned, unsigned>& c : found)
-    contacts.emplace_back(residues[c.first], residues[c.second]);
+  for (const std::pair<unsigned, unsigned>& c : found) contacts.emplace_back(at[c.first], at[c.second]);
   return contacts;
 }
 

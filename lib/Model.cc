@@ -1,5 +1,8 @@
 #include "Model.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cstddef>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -194,21 +197,99 @@ namespace {
 constexpr float kContactDistance = 2.0f;
 constexpr float kClashDistance = 0.8f;
 
-// The heavy atoms of a residue, in current coordinates: no hydrogen, lone
-// pair or pseudo-atom.
-std::vector<CPoint3D> heavy_atoms(const AbstractResidue& r)
+// An atom further than this outside a box on one axis is further than
+// kClashDistance from every atom in it: the 0.2 by which it exceeds
+// kClashDistance dwarfs any rounding. Two atoms whose squared distance is
+// kClashSquared or more are further apart too.
+constexpr double kClashReach = 1.0;
+constexpr float kClashSquared = 0.65f;
+
+// The heavy atoms of every residue of a list, in current coordinates: no
+// hydrogen, lone pair or pseudo-atom. They are gathered once into one
+// array, with each residue's box, so that two residues are compared atom
+// by atom only where each comes near the other's box.
+class HeavyAtoms
 {
-  std::vector<CPoint3D> atoms;
-  AtomSet* heavy = new atomset_and(new no_pse_lp_atom_set, new no_hydrogen_set);
-  for (AbstractResidue::ResidueConstIterator a = r.begin(heavy); a != r.end(); ++a) atoms.push_back(*a);
-  return atoms;
+public:
+  explicit HeavyAtoms(const std::vector<AbstractResidue*>& residues);
+
+  // Whether residues a and b, by their place in the list, have two heavy
+  // atoms closer than kClashDistance.
+  bool clash(unsigned a, unsigned b) const;
+
+private:
+  struct Point
+  {
+    float x, y, z;
+  };
+  // A residue's box pushed out by kClashReach, in double: taking
+  // kClashReach off again gives the box back.
+  struct Reach
+  {
+    double lower[3], upper[3];
+
+    bool meets(double x, double y, double z) const
+    {
+      return (lower[0] <= x) & (x <= upper[0]) & (lower[1] <= y) & (y <= upper[1]) & (lower[2] <= z) &
+             (z <= upper[2]);
+    }
+    // Whether the other residue's box, without its reach, meets this one.
+    bool meets(const Reach& other) const
+    {
+      return (lower[0] <= other.upper[0] - kClashReach) & (other.lower[0] + kClashReach <= upper[0]) &
+             (lower[1] <= other.upper[1] - kClashReach) & (other.lower[1] + kClashReach <= upper[1]) &
+             (lower[2] <= other.upper[2] - kClashReach) & (other.lower[2] + kClashReach <= upper[2]);
+    }
+  };
+
+  // Residue k holds atoms[start[k]] up to atoms[start[k + 1]].
+  std::vector<Point> atoms;
+  std::vector<std::size_t> start;
+  std::vector<Reach> reach;
+};
+
+HeavyAtoms::HeavyAtoms(const std::vector<AbstractResidue*>& residues)
+{
+  const atomset_and heavy(new no_pse_lp_atom_set, new no_hydrogen_set);
+  std::size_t most = 0;
+  for (const AbstractResidue* r : residues) most += r->size();
+  atoms.reserve(most);
+  start.reserve(residues.size() + 1);
+  reach.reserve(residues.size());
+  start.push_back(0);
+  for (const AbstractResidue* r : residues) {
+    // Without heavy atoms a residue is near nothing.
+    Reach box{{DBL_MAX, DBL_MAX, DBL_MAX}, {-DBL_MAX, -DBL_MAX, -DBL_MAX}};
+    // By position: the order of the atoms does not matter here, and the
+    // residue's iterators cost more than the test.
+    for (unsigned p = 0, n = r->size(); p < n; ++p) {
+      const CAtom& a = r->getAtom(p);
+      if (!heavy(a)) continue;
+      atoms.push_back(Point{a.x, a.y, a.z});
+      const double c[3] = {a.x, a.y, a.z};
+      for (int k = 0; k < 3; ++k) {
+        box.lower[k] = std::min(box.lower[k], c[k] - kClashReach);
+        box.upper[k] = std::max(box.upper[k], c[k] + kClashReach);
+      }
+    }
+    start.push_back(atoms.size());
+    reach.push_back(box);
+  }
 }
 
-bool clash(const std::vector<CPoint3D>& a, const std::vector<CPoint3D>& b)
+bool HeavyAtoms::clash(unsigned a, unsigned b) const
 {
-  for (const CPoint3D& x : a)
-    for (const CPoint3D& y : b)
-      if ((x | y) < kClashDistance) return true;
+  const Reach& near = reach[b];
+  if (!near.meets(reach[a])) return false;
+  for (std::size_t i = start[a]; i < start[a + 1]; ++i) {
+    const Point& x = atoms[i];
+    if (!near.meets(x.x, x.y, x.z)) continue;
+    const CPoint3D p(x.x, x.y, x.z);
+    for (std::size_t j = start[b]; j < start[b + 1]; ++j) {
+      const CPoint3D q(atoms[j].x, atoms[j].y, atoms[j].z);
+      if ((p || q) < kClashSquared && (p | q) < kClashDistance) return true;
+    }
+  }
   return false;
 }
 
@@ -218,17 +299,11 @@ void Model::removeClashes()
 {
   std::vector<std::pair<model_iterator, model_iterator>> contacts =
     Algo::ExtractContact_AABB(begin(), end(), kContactDistance);
-  std::vector<std::vector<CPoint3D>> heavy(residues.size());
-  std::vector<bool> gathered(residues.size(), false), rejected(residues.size(), false);
-  auto atoms_of = [&](model_iterator r) -> const std::vector<CPoint3D>& {
-    unsigned k = r - begin();
-    if (!gathered[k]) heavy[k] = heavy_atoms(**r);
-    gathered[k] = true;
-    return heavy[k];
-  };
+  const HeavyAtoms heavy(residues);
+  std::vector<bool> rejected(residues.size(), false);
   // A residue already rejected still rejects those after it: all go at the end.
   for (const std::pair<model_iterator, model_iterator>& c : contacts) {
-    if (!clash(atoms_of(c.first), atoms_of(c.second))) continue;
+    if (!heavy.clash(c.first - begin(), c.second - begin())) continue;
     gOut->setLevel(3) << "Rejecting " << (*c.second)->getResId() << " because of clashes with "
                       << (*c.first)->getResId() << std::endl;
     rejected[c.second - begin()] = true;

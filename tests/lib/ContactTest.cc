@@ -138,4 +138,45 @@ TEST_F(ContactTest, RemoveClashes)
   }
 }
 
+// A dense model where many residues clash, hydrogens, lone pairs and
+// pseudo-atoms among the atoms, ids out of order and repeated: clash
+// removal keeps what testing every pair of atoms of every contact keeps.
+TEST_F(ContactTest, RemoveClashesEqualsEveryAtomTested)
+{
+  t_Atom* const types[] = {a_C1p, a_C2p, a_N9, a_H8, a_LP1, a_PSY};
+  std::mt19937 random(2024);
+  std::uniform_real_distribution<float> coordinate(-8, 8), offset(-2, 2);
+  std::uniform_int_distribution<int> number(1, 60);
+  Model m;
+  for (int k = 0; k < 300; ++k) {
+    std::vector<CAtom> atoms;
+    CPoint3D centre(coordinate(random), coordinate(random), coordinate(random));
+    for (t_Atom* t : types)
+      if (random() % 4 != 0)
+        atoms.emplace_back(centre.x + offset(random), centre.y + offset(random), centre.z + offset(random), t);
+    m.push_back(residue(CResId(number(random), 'A'), atoms));
+  }
+  auto heavy = [](const CAtom& a) {
+    const t_Atom* t = a.getType();
+    return !t->is_Hydrogen() && !t->is_LonePair() && !t->is_Pseudo();
+  };
+  std::vector<bool> rejected(m.size(), false);
+  for (const std::pair<unsigned, unsigned>& c : contacts(m)) {
+    bool clash = false;
+    for (unsigned p = 0; p < m[c.first]->size(); ++p)
+      for (unsigned q = 0; q < m[c.second]->size(); ++q) {
+        const CAtom &x = m[c.first]->getAtom(p), &y = m[c.second]->getAtom(q);
+        clash |= heavy(x) && heavy(y) && (x | y) < 0.8f;
+      }
+    if (clash) rejected[c.second] = true;
+  }
+  std::vector<const AbstractResidue*> kept;
+  for (unsigned k = 0; k < m.size(); ++k)
+    if (!rejected[k]) kept.push_back(m[k]);
+  ASSERT_GT(m.size() - kept.size(), 30u);
+  ASSERT_GT(kept.size(), 30u);
+  m.removeClashes();
+  EXPECT_EQ(std::vector<const AbstractResidue*>(m.begin(), m.end()), kept);
+}
+
 }  // namespace
