@@ -249,7 +249,7 @@ static void *particle(Cursor *cursor)
   return repeated(cursor, item);
 }
 
-static void *contentSpecification(const char *model)
+static void *contentModel(const char *model)
 {
   if (strcmp(model, "EMPTY") == 0) return vortannewEmpty();
   Cursor cursor = {model};
@@ -336,7 +336,7 @@ vortanMAP *buildrnaml_1_1Ast(void)
   vortanMAP *ast = vortannewMap();
   for (size_t i = 0; ast && i < sizeof declarations / sizeof declarations[0]; ++i) {
     const Declaration *d = &declarations[i];
-    void *content = contentSpecification(d->content);
+    void *content = contentModel(d->content);
     if (enter(ast, d->name, content, attributeMap(d->attributes)) < 0) {
       vortandelete(ast);
       ast = NULL;

@@ -18,7 +18,7 @@ void rnamlinit(void);
 
 /* Fresh tables, owned by the caller; null when memory ran out (reported).
    The validator structure maps each of the 124 element names to
-   Pair(content specification, attribute Map), entered in the order of
+   Pair(content model, attribute Map), entered in the order of
    the declarations, so a walk of the Map meets them in reverse. The
    general-entity table holds quot, apos, gt, lt and amp; the
    unparsed-entity map is empty. */

@@ -192,9 +192,9 @@ bool read_other_formats(const char* name, Model& model, std::ostream* warnings)
     std::lock_guard<std::mutex> lock(parser);
     vortanByteBuffer held;
     vortaninitByteBuffer(&held);
-    if (warnings != nullptr) vortanholdReports(&held);
+    vortanByteBuffer* outer = warnings != nullptr ? vortanholdReports(&held) : nullptr;
     reader.parse();
-    vortanholdReports(nullptr);
+    if (warnings != nullptr) vortanholdReports(outer);
     if (held.length > 0) *warnings << held.bytes << std::flush;
     vortanfreeByteBuffer(&held);
   }

@@ -5,7 +5,7 @@
  *
  * A registry entry is Pair(validator structure, Pair(general-entity table,
  * unparsed-entity map)). A validator structure maps each declared element
- * name (String) to Pair(content specification, attribute Map), and an
+ * name (String) to Pair(content model, attribute Map), and an
  * attribute Map maps each attribute name (String) to Pair(attribute type,
  * default declaration). */
 #ifndef VORTAN_DTD_REGISTRY_H

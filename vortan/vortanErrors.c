@@ -5,9 +5,11 @@
 
 static vortanByteBuffer *held;
 
-void vortanholdReports(vortanByteBuffer *buffer)
+vortanByteBuffer *vortanholdReports(vortanByteBuffer *buffer)
 {
+  vortanByteBuffer *before = held;
   held = buffer;
+  return before;
 }
 
 static void writePieces(FILE *out, const char *text, va_list pieces)

@@ -96,14 +96,14 @@ int vortanvalidatingStartTag(const vortanELEMENT *element)
 {
   if (!V.active) return 0;
   if (push() < 0) return -1;
-  vortanholdReports(&V.findings);
+  vortanByteBuffer *outer = vortanholdReports(&V.findings);
   if (!V.depth) startDocument(element);
   const OpenElement *parent = V.depth ? &V.open[V.depth - 1] : NULL;
   OpenElement *entry = &V.open[V.depth++];
   entry->declaration = NULL;
   if (V.checking && (!parent || parent->declaration))
     entry->declaration = vortanvalidateElementHead(&V.validation, element);
-  vortanholdReports(NULL);
+  vortanholdReports(outer);
   entry->findingsAt = V.findings.length;
   return 0;
 }
@@ -134,9 +134,9 @@ void vortanvalidatingEndTag(vortanELEMENT *element)
   const OpenElement *entry = &V.open[--V.depth];
   if (entry->declaration) {
     size_t from = V.findings.length;
-    vortanholdReports(&V.findings);
+    vortanByteBuffer *outer = vortanholdReports(&V.findings);
     vortanvalidateElementContent(element, entry->declaration);
-    vortanholdReports(NULL);
+    vortanholdReports(outer);
     moveFindings(entry->findingsAt, from);
   }
   const vortanRecord *content = ((const vortanRecord *)element)->field[2].p;
@@ -151,9 +151,9 @@ void vortanendValidatingParse(int accepted)
   V.validator = NULL;
   V.checking = 0;
   if (accepted) {
-    vortanholdReports(&V.findings);
+    vortanByteBuffer *outer = vortanholdReports(&V.findings);
     vortanvalidityIDReferences();
-    vortanholdReports(NULL);
+    vortanholdReports(outer);
   } else {
     vortanfreeByteBuffer(&V.findings);
   }

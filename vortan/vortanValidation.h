@@ -16,7 +16,7 @@ extern "C" {
 #endif
 
 typedef struct vortanValidation {
-  vortanTextIndex elementTypes; /* element name -> Pair(content spec, attribute Map) */
+  vortanTextIndex elementTypes; /* element name -> Pair(content model, attribute Map) */
   vortanTextIndex ids;          /* the texts of the declared-ID list */
   vortanListBuilder idList, referenceList;
 } vortanValidation;
@@ -28,7 +28,7 @@ typedef struct vortanValidation {
 int vortanstartValidation(vortanValidation *validation, const vortanMAP *validator);
 void vortanendValidation(vortanValidation *validation);
 
-/* The element's declaration Pair(content spec, attribute Map) after its
+/* The element's declaration Pair(content model, attribute Map) after its
    attributes have been checked; null after "The element '%s' is not
    present in the dtd", when its subtree is not to be checked. */
 const vortanPAIR *vortanvalidateElementHead(vortanValidation *validation,

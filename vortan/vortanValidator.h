@@ -47,7 +47,7 @@ void vortanvalidityIDReferences(void);
 
 /* The content-model matcher. position is a ListIterator over the
    significant items of an element's content; particle a content
-   specification (a String names an element, PCData matches one CharData,
+   model (a String names an element, PCData matches one CharData,
    and the Children kinds). The result is a new ListIterator after the
    match, which the caller deletes, or null when the particle does not
    match there; position itself never moves. A choice takes the first
