@@ -19,6 +19,7 @@
 #include "ResId.h"
 #include "ResidueFactory.h"
 #include "Unmarshaller.h"
+#include "vortanErrors.h"
 
 namespace {
 
@@ -98,6 +99,17 @@ void atom_field(const char* text, char field[5])
   field[4] = '\0';
 }
 
+// The atom typed within its residue's type, by value: a base converts
+// its atoms without a heap allocation each.
+CAtom converted(const rnaml::Atom& atom, t_Residue* residueType)
+{
+  CAtom result;
+  char name[5];
+  atom_field(atom.getAtomType(), name);
+  result.SetAll(atom.getX(), atom.getY(), atom.getZ(), iPdbstream::GetAtomType(name, residueType), ' ');
+  return result;
+}
+
 // The strand's first character that is not white space; blank when none.
 char chain_of(const char* strand)
 {
@@ -162,7 +174,15 @@ void RnamlReader::parse()
   if (stream == nullptr) return;
   rnaml::Unmarshaller unmarshaller;
   unmarshaller.setValidating(true);
+  // The toolkit's findings go where the library's messages go, ahead of
+  // what the reader concludes from them, on whatever thread reads.
+  vortanByteBuffer findings;
+  vortaninitByteBuffer(&findings);
+  vortanByteBuffer* outer = vortanholdReports(&findings);
   document = unmarshaller.unmarshall(*stream);
+  vortanholdReports(outer);
+  if (findings.length > 0) gOut->setLevel(0) << findings.bytes << std::flush;
+  vortanfreeByteBuffer(&findings);
   if (document == nullptr) {
     const char* reason = rnaml::Unmarshaller::reason();
     explain(*reason != '\0' ? reason : "not an RNAML document");
@@ -204,12 +224,7 @@ void RnamlReader::close()
 
 CAtom* RnamlReader::toTessel(const rnaml::Atom& atom, t_Residue* residueType)
 {
-  std::unique_ptr<CAtom> result(new CAtom);
-  char name[5];
-  atom_field(atom.getAtomType(), name);
-  float x = atom.getX(), y = atom.getY(), z = atom.getZ();
-  result->SetAll(x, y, z, iPdbstream::GetAtomType(name, residueType), ' ');
-  return result.release();
+  return new CAtom(converted(atom, residueType));
 }
 
 AbstractResidue* RnamlReader::toTessel(const rnaml::Base& base)
@@ -222,10 +237,7 @@ AbstractResidue* RnamlReader::toTessel(const rnaml::Base& base)
   if (base.getInsertion() != -1) id.SetInsCode(static_cast<char>(base.getInsertion()));
   std::vector<CAtom> atoms;
   atoms.reserve(base.getAtoms().size());
-  for (const rnaml::Atom* atom : base.getAtoms()) {
-    std::unique_ptr<CAtom> converted(toTessel(*atom, type));
-    atoms.push_back(*converted);
-  }
+  for (const rnaml::Atom* atom : base.getAtoms()) atoms.push_back(converted(*atom, type));
   return factory->createResidue(type, atoms, id);
 }
 

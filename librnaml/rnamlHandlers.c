@@ -330,7 +330,14 @@ static void closeRecord(const rnamlEndRule *rule, const char *name)
   rnamlconvert(&rule->own, pendingText(), record);
   Frame *parent = top();
   const rnamlParentRule *joined = parent ? parentRule(rule, parent->record->code) : NULL;
-  if (rule->root && !parent) {
+  if (rule->root && !parent && S.root) {
+    /* One document, one root: a second one beside the first (under an
+       element outside the tables) rejects the document. */
+    rnamldelete(record);
+    rnamldelete(S.root);
+    S.root = NULL;
+    stopBuilding("a second '%s' element%s", name, "");
+  } else if (rule->root && !parent) {
     S.root = record;
   } else if (joined) {
     attachOrDrop(parent, &joined->attach, record, name);

@@ -23,7 +23,6 @@
 #include "RnamlReader.h"
 #include "Rmsd.h"
 #include "Transfo.h"
-#include "vortanErrors.h"
 
 namespace tolva {
 
@@ -127,7 +126,7 @@ const char* CFragHandler::GetFileName() const { return name != nullptr ? name : 
 
 bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> residue)
 {
-  if (ids.count(id) != 0) return false;
+  if (!ids.insert(id).second) return false;
   if (light) {
     thread_local std::vector<t_Atom*> run;
     run.clear();
@@ -139,14 +138,12 @@ bool CFragHandler::keep(const CResId& id, std::unique_ptr<AbstractResidue> resid
       lightXyz.insert(lightXyz.end(), {atom.x, atom.y, atom.z});
     }
     lightResidues.emplace_back(id, LightResidue{residue->getType(), shared_run(run), first});
-    ids.insert(id);
     return true;
   }
   // A clone is sized to the atoms it holds, where the residue read grew
   // its vectors atom by atom: the handler keeps thousands of them.
   store->emplace_back(residue->clone());
   residues.emplace(id, store->back().get());
-  ids.insert(id);
   return true;
 }
 
@@ -181,22 +178,14 @@ void check_input(const char* name)
 // state in globals, so one document is parsed at a time, under one lock
 // that is never held while the molecule is built: building may wait for
 // earlier files to make their misc types, and they may need the parser.
-// The toolkit's own diagnostics join the file's other warnings, so that
-// they keep the order of the command line when files load on threads.
-bool read_other_formats(const char* name, Model& model, std::ostream* warnings)
+bool read_other_formats(const char* name, Model& model)
 {
   RnamlReader reader(name);
   if (!reader.opened()) return false;
   {
     static std::mutex parser;
     std::lock_guard<std::mutex> lock(parser);
-    vortanByteBuffer held;
-    vortaninitByteBuffer(&held);
-    vortanByteBuffer* outer = warnings != nullptr ? vortanholdReports(&held) : nullptr;
     reader.parse();
-    if (warnings != nullptr) vortanholdReports(outer);
-    if (held.length > 0) *warnings << held.bytes << std::flush;
-    vortanfreeByteBuffer(&held);
   }
   std::unique_ptr<Molecule> molecule(reader.read());
   reader.close();
@@ -211,7 +200,7 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
   check_input(GetFileName());
   Model model;
-  if (read_other_formats(name, model, warnings)) {
+  if (read_other_formats(name, model)) {
     keep_model(model, shown, warnings);
     return;
   }

@@ -319,8 +319,27 @@ void CRmsEngine::ComputePartialComparison(unsigned /*k*/, Results* /*results*/)
 {
   for (uint64_t i = nextItem.fetch_add(1); i < frags.size(); i = nextItem.fetch_add(1)) {
     if (residuesKept) frags[0].Align(frags[i]);
-    if (__very_verbose) frags[0].Rmsd(frags[i]);
     compareResults[i] = PairDistance(0, i);
+  }
+}
+
+void CRmsEngine::CompareSerially(bool phases)
+{
+  const size_t n = frags.size();
+  if (phases && __verbose) std::cout << "- Alignment phase." << std::endl;
+  for (size_t s = 1; s < n; ++s) {
+    if (residuesKept)
+      frags[0].Align(frags[s]);
+    else
+      frags[0].CheckAlign(frags[s]);
+  }
+  if (phases && __verbose) std::cout << "- Comparison phase." << std::endl;
+  for (size_t s = 1; s < n; ++s) {
+    if (__very_verbose)
+      frags[0].Rmsd(frags[s]);
+    else
+      frags[0].CheckRmsd(frags[s]);
+    compareResults[s] = PairDistance(0, s);
   }
 }
 
@@ -330,29 +349,21 @@ void CRmsEngine::CompareMode()
   const unsigned threads = worker_count(n - 1);
   compareResults.assign(n, 0.0f);
   if (static_cast<unsigned>(__nb_threads) <= 1) {
-    if (__verbose) std::cout << "- Alignment phase." << std::endl;
-    for (size_t s = 1; s < n; ++s) {
-      if (residuesKept)
-        frags[0].Align(frags[s]);
-      else
-        frags[0].CheckAlign(frags[s]);
-    }
-    if (__verbose) std::cout << "- Comparison phase." << std::endl;
-    for (size_t s = 1; s < n; ++s) {
-      if (__very_verbose)
-        frags[0].Rmsd(frags[s]);
-      else
-        frags[0].CheckRmsd(frags[s]);
-      compareResults[s] = PairDistance(0, s);
-    }
+    CompareSerially(true);
   } else {
     // The failure one thread meets first, whatever the threads: every
     // alignment is checked before any measure.
     for (size_t s = 1; s < n; ++s) frags[0].CheckAlign(frags[s]);
     for (size_t s = 1; s < n; ++s) frags[0].CheckRmsd(frags[s]);
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
-    nextItem = 1;  // the reference structure is not compared with itself
-    run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); });
+    // The atom pairs are listed by one worker, in structure order, as
+    // without threads.
+    if (__very_verbose) {
+      run_threads(1, [this](unsigned) { CompareSerially(false); });
+    } else {
+      nextItem = 1;  // the reference structure is not compared with itself
+      run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); });
+    }
   }
   // Equal RMSDs keep load order, with or without threads.
   Results results;

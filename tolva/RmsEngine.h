@@ -62,6 +62,9 @@ public:
   // tiles of the matrix) one at a time until none is left.
   void ComputePartialComparison(unsigned k, Results* results);
   void ComputePartialMatrix(unsigned k);
+  // Compare mode on one thread: every alignment, then every measure, the
+  // atom pairs listed under -v -v; with the phase lines when `phases`.
+  void CompareSerially(bool phases);
 
   CResIdSet& GetAlignIds() { return alignIds; }
   CResIdSet& GetRmsdIds() { return rmsdIds; }

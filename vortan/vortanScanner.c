@@ -670,14 +670,16 @@ static int commentClose(void)
   return 0;
 }
 
-static int lexComment(void)
+/* A comment or a CDATA section: its text, gathered up to its three-byte
+   delimiter, which is then passed over. */
+static int lexEnclosed(int stop, int (*close)(void), int code)
 {
-  int done = gather('-', commentClose);
+  int done = gather(stop, close);
   if (done < 0) return invalid();
   if (!done) return 0;
   S.cur += 3;
   pop();
-  return valueToken(VORTAN_COMMENT_TEXT, &S.pending);
+  return valueToken(code, &S.pending);
 }
 
 static int piClose(void)
@@ -692,16 +694,6 @@ static int cdataClose(void)
   if (peek(1) == ']' && peek(2) == '>') return 1;
   putByte(&S.pending, *S.cur++);
   return 0;
-}
-
-static int lexCData(void)
-{
-  int done = gather(']', cdataClose);
-  if (done < 0) return invalid();
-  if (!done) return 0;
-  S.cur += 3;
-  pop();
-  return valueToken(VORTAN_CDATA, &S.pending);
 }
 
 static int lexPITarget(void)
@@ -970,7 +962,7 @@ static int lexCondition(void)
   case vortanInPROLOG: return lexProlog();
   case vortanInDOCTYPE: return lexDoctype();
   case vortanInCONTENT: return lexContent();
-  case vortanInCOMMENT: return lexComment();
+  case vortanInCOMMENT: return lexEnclosed('-', commentClose, VORTAN_COMMENT_TEXT);
   case vortanInXMLDECL: return lexXMLDecl();
   case vortanInPI_TARGET: return lexPITarget();
   case vortanInPI_AFTER_TARGET: return lexPIAfterTarget();
@@ -982,7 +974,7 @@ static int lexCondition(void)
   case vortanInENTITY_VALUE_DQ: return lexEntityValue('"');
   case vortanInENTITY_VALUE_SQ: return lexEntityValue('\'');
   case vortanInATTLIST_DECL: return lexAttlistDecl();
-  case vortanInCDATA_SECTION: return lexCData();
+  case vortanInCDATA_SECTION: return lexEnclosed(']', cdataClose, VORTAN_CDATA);
   case vortanInVERSION_VALUE: return lexDeclValue(vortanVersion, vortanVersion, VORTAN_VERSIONNUM);
   case vortanInATTVALUE_SQ: return lexAttValue('\'');
   case vortanInATTVALUE_DQ: return lexAttValue('"');

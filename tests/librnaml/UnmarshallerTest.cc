@@ -180,6 +180,8 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
     {"<molecule id=\"m\"/>", "'molecule' may not stand outside an RNAML element", true},
     {"<other><molecule-class/></other>", "'molecule-class' may not stand outside an RNAML element", true},
     {"<other/>", "no rnaml element at the top of the document", true},
+    {"<x><rnaml version=\"1.1\"/><rnaml version=\"1.1\"><analysis id=\"a\"/></rnaml></x>",
+     "a second 'rnaml' element", true},
     {"<rnaml version=\"1.1\"><molecule id=\"m\"/></rnaml>junk", "not a well-formed XML document", true},
     {"<rnaml version=\"1.1\"><molecule id=\"m\"></rnaml>", "not a well-formed XML document", false},
     {pdb_text, "not a well-formed XML document", true},

@@ -153,3 +153,20 @@ TEST_F(RnamlTool, DocumentsLoadOnThreadsInCommandLineOrder)
     ASSERT_NE(at, std::string::npos) << line << eight.err;
   }
 }
+
+// Under -v, a damaged document's parser finding comes before the reader's
+// conclusion from it, with one thread or eight, between PDB files.
+TEST_F(RnamlTool, TheParsersFindingPrecedesTheReadersConclusion)
+{
+  write_file(dir.file("bad.xml"), "<rnaml version=\"1.1\"><molecule><foo></molecule>\n");
+  const std::string expected =
+    "The name in the element foo's end-tag does not match the element type in the start tag.\n"
+    "File bad.xml: no RNAML molecule read: not a well-formed XML document\n"
+    "tolva:4.0: File bad.xml has no residue to compare.\n";
+  for (const char* jobs : {"1", "8"}) {
+    ToolRun r = run({"-v", "-j", jobs, "-c", "a.pdb", "b.pdb", "bad.xml", "rot.pdb"});
+    EXPECT_EQ(r.status, 1);
+    std::string err = r.err.substr(r.err.find_first_not_of("imna"));
+    EXPECT_EQ(err, expected) << jobs;
+  }
+}
