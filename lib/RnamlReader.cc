@@ -1,8 +1,10 @@
 #include "RnamlReader.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -67,16 +69,22 @@ bool may_be_xml(int fd)
   return xml_start(head, static_cast<std::size_t>(n));
 }
 
-// The residue name right-justified in three columns, as the PDB format
-// writes it, so that an unknown name makes the same misc type as from a
-// PDB file; white space around the text is layout. Empty when absent.
-std::string residue_field(const char* text)
+// The text without the white space around it; empty when absent.
+std::string trimmed(const char* text)
 {
   std::string name = text != nullptr ? text : "";
   std::size_t first = 0, last = name.size();
   while (first < last && is_space(name[first])) ++first;
   while (last > first && is_space(name[last - 1])) --last;
-  name = name.substr(first, last - first);
+  return name.substr(first, last - first);
+}
+
+// The residue name right-justified in three columns, as the PDB format
+// writes it, so that an unknown name makes the same misc type as from a
+// PDB file; white space around the text is layout. Empty when absent.
+std::string residue_field(const char* text)
+{
+  std::string name = trimmed(text);
   if (!name.empty() && name.size() < 3) name.insert(0, 3 - name.size(), ' ');
   return name;
 }
@@ -108,6 +116,16 @@ CAtom converted(const rnaml::Atom& atom, t_Residue* residueType)
   atom_field(atom.getAtomType(), name);
   result.SetAll(atom.getX(), atom.getY(), atom.getZ(), iPdbstream::GetAtomType(name, residueType), ' ');
   return result;
+}
+
+// Coordinates are compared in single precision: beyond this distance from
+// the origin (more than a PDB file can hold, too) the squares of their
+// differences leave its range.
+constexpr float kFarthest = 1e8f;
+
+bool comparable(const CAtom& atom)
+{
+  return std::fabs(atom.x) < kFarthest && std::fabs(atom.y) < kFarthest && std::fabs(atom.z) < kFarthest;
 }
 
 // The strand's first character that is not white space; blank when none.
@@ -205,7 +223,13 @@ Molecule* RnamlReader::read()
     const rnaml::Molecule* molecule = dynamic_cast<const rnaml::Molecule*>(objects[next++]);
     if (molecule != nullptr) {
       given = true;
-      return toTessel(*molecule);
+      std::unique_ptr<Molecule> result(toTessel(*molecule));
+      if (refusal.empty()) return result.release();
+      // No superposition or RMSD can be taken over such coordinates: the
+      // document gives nothing more.
+      explain(refusal.c_str());
+      next = objects.size();
+      return nullptr;
     }
   }
   if (document != nullptr && !given) {
@@ -237,7 +261,15 @@ AbstractResidue* RnamlReader::toTessel(const rnaml::Base& base)
   if (base.getInsertion() != -1) id.SetInsCode(static_cast<char>(base.getInsertion()));
   std::vector<CAtom> atoms;
   atoms.reserve(base.getAtoms().size());
-  for (const rnaml::Atom* atom : base.getAtoms()) atoms.push_back(converted(*atom, type));
+  for (const rnaml::Atom* atom : base.getAtoms()) {
+    atoms.push_back(converted(*atom, type));
+    if (refusal.empty() && !comparable(atoms.back())) {
+      std::ostringstream why;
+      why << "base " << id << ", atom " << trimmed(atom->getAtomType()) << ": a coordinate of " << kFarthest
+          << " Angstroms or more";
+      refusal = why.str();
+    }
+  }
   return factory->createResidue(type, atoms, id);
 }
 

@@ -80,6 +80,7 @@ private:
   bool parsed = false;  // a failed parse is not tried again
   bool closed = false;
   bool given = false;   // a molecule was read, or why none was said
+  std::string refusal;  // why the molecule converted last cannot be compared
 };
 
 #endif

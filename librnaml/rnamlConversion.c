@@ -51,6 +51,22 @@ static const char *skipSpace(const char *at)
   return at;
 }
 
+/* Coordinates are all or nothing: one finite float per setter and nothing
+   else but blanks. Otherwise nothing is stored and 0 is returned, since a
+   default put in place of a coordinate (a zero for "nan", a missing z)
+   gives a structure no document holds. */
+static int storeCoordinates(const rnamlSetter *set, const char *text, rnamlOBJECT *record)
+{
+  float values[3];
+  int count = 0;
+  const char *at = text;
+  for (; count < 3 && set[count].real; ++count)
+    if (!readFloat(&at, &values[count]) || !isfinite(values[count])) return 0;
+  if (*skipSpace(at)) return 0;
+  for (int i = 0; i < count; ++i) set[i].real(record, values[i]);
+  return 1;
+}
+
 /* Appends the integer of each word of text, in order, to values (held in
    the element pointers, as the table's adder stores them). A word that is
    no integer adds nothing. */
@@ -80,43 +96,42 @@ rnamlOBJECT *rnamlnewPcDataOf(const char *text)
   return data;
 }
 
-void rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record)
+int rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record)
 {
   const rnamlSetter *set = rule->set;
   const char *at = text;
   int first, second;
   float real;
-  if (!text) return;
+  if (!text) return rule->conversion != rnamlAsFloats;
   switch (rule->conversion) {
-  case rnamlNoValue: return;
-  case rnamlAsText: set[rule->held && rule->held(record) ? 1 : 0].text(record, text); return;
+  case rnamlNoValue: break;
+  case rnamlAsText: set[rule->held && rule->held(record) ? 1 : 0].text(record, text); break;
   case rnamlAsInteger:
     if (readInteger(&at, &first)) set[0].integer(record, first);
-    return;
+    break;
   case rnamlAsFloat:
     if (readFloat(&at, &real)) set[0].real(record, real);
-    return;
-  case rnamlAsFloats:
-    for (int i = 0; i < 3 && set[i].real && readFloat(&at, &real); ++i) set[i].real(record, real);
-    return;
+    break;
+  case rnamlAsFloats: return storeCoordinates(set, text, record);
   case rnamlAsCharacter:
     at = skipSpace(at);
     if (*at) set[0].character(record, *at);
-    return;
+    break;
   case rnamlAsPages:
-    if (!readInteger(&at, &first)) return;
+    if (!readInteger(&at, &first)) break;
     set[0].integer(record, first);
     at = skipSpace(at);
     if (*at == ',' && (++at, readInteger(&at, &second))) set[1].integer(record, second);
-    return;
+    break;
   case rnamlAsTrue:
     if (strcmp(text, "true") == 0) set[0].integer(record, 1);
-    return;
-  case rnamlAsNumbers: appendNumbers(set[0].values(record), text); return;
+    break;
+  case rnamlAsNumbers: appendNumbers(set[0].values(record), text); break;
   case rnamlAsPcData: {
     rnamlOBJECT *data = rnamlnewPcDataOf(text);
     if (data && !set[0].child(record, data)) rnamldelete(data);
-    return;
+    break;
   }
   }
+  return 1;
 }

@@ -31,7 +31,8 @@ typedef enum rnamlConversion {
   rnamlAsText,      /* the text as it stands */
   rnamlAsInteger,   /* a decimal integer */
   rnamlAsFloat,     /* a float */
-  rnamlAsFloats,    /* blank-separated floats, one per setter, in order */
+  rnamlAsFloats,    /* blank-separated finite floats, one per setter, in
+                       order, and nothing else: else none is stored */
   rnamlAsCharacter, /* the first character that is not a blank */
   rnamlAsPages,     /* two integers joined by a comma, blanks allowed around it */
   rnamlAsTrue,      /* 1 when the text is exactly "true"; otherwise nothing */
@@ -116,8 +117,10 @@ typedef struct rnamlElementRules {
 } rnamlElementRules;
 
 /* Reads values from text as rule says and stores them into record. A
-   null text, and a value that cannot be read, stores nothing. */
-void rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record);
+   null text, and a value that cannot be read, stores nothing. Returns 0
+   when the text is refused: coordinates that are not all finite numbers;
+   1 otherwise. Coordinates without text are refused too. */
+int rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record);
 /* A PcData record holding a copy of text; null when memory ran out. */
 rnamlOBJECT *rnamlnewPcDataOf(const char *text);
 

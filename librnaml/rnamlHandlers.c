@@ -28,6 +28,7 @@
 #include "vortanParser.h"
 #include "vortanRecord.h"
 #include "vortanRecords.h"
+#include "vortanScanner.h"
 
 typedef struct Frame {
   rnamlOBJECT *record;
@@ -354,6 +355,14 @@ static const rnamlTextTarget *textTarget(const rnamlTextRule *rule, int32_t code
   return NULL;
 }
 
+/* Coordinates the conversion refused, with the line they end on. */
+static void refuseText(const char *text)
+{
+  char line[24];
+  snprintf(line, sizeof line, "%d", vortanLineNo);
+  stopBuilding("line %s: the coordinates \"%s\" are not a finite number for each axis", line, text ? text : "");
+}
+
 static void storeText(const rnamlTextRule *rule, const char *name)
 {
   Frame *parent = top();
@@ -363,12 +372,16 @@ static void storeText(const rnamlTextRule *rule, const char *name)
     return;
   }
   if (!target->make) {
-    rnamlconvert(&target->value, pendingText(), parent->record);
+    if (!rnamlconvert(&target->value, pendingText(), parent->record)) refuseText(pendingText());
     return;
   }
   rnamlOBJECT *record = target->make();
   if (!record) return;
-  rnamlconvert(&target->value, pendingText(), record);
+  if (!rnamlconvert(&target->value, pendingText(), record)) {
+    rnamldelete(record);
+    refuseText(pendingText());
+    return;
+  }
   attachOrDrop(parent, &target->attach, record, name);
 }
 

@@ -128,9 +128,9 @@ TEST(RnamlUnmarshaller, RoutesTextsAndChildrenAsTheTablesSay)
      open + "<molecule id=\"m\" comment=\"\"><sequence length=\"\" circular=\"TRUE\" strand=\"\"/>"
             "<sequence length=\"12abc\" circular=\"true\"/></molecule>" + close,
      open + "<molecule id=\"m\"><sequence/><sequence length=\"12\" circular=\"true\"/></molecule>" + close},
-    {"coordinates set the values present; occupancy that is no number is absent",
-     in_model("<base><atom><coordinates> 1.5\n-2 </coordinates><occupancy>abc</occupancy></atom></base>"),
-     in_model("<base><atom><coordinates>1.500000 -2.000000 0.000000</coordinates></atom></base>")},
+    {"coordinates around line ends; occupancy that is no number is absent",
+     in_model("<base><atom><atom-type>P</atom-type><coordinates> 1.5\n-2\r\n7 </coordinates><occupancy>abc</occupancy></atom></base>"),
+     in_model("<base><atom><atom-type>P</atom-type><coordinates>1.500000 -2.000000 7.000000</coordinates></atom></base>")},
     {"an ignored element's children go to the record around it",
      in_model("<base><extra note=\"x\"><atom><atom-type>P</atom-type></atom></extra></base>"),
      in_model("<base><atom><atom-type>P</atom-type><coordinates>0.000000 0.000000 0.000000</coordinates>"
@@ -185,6 +185,13 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
     {"<rnaml version=\"1.1\"><molecule id=\"m\"/></rnaml>junk", "not a well-formed XML document", true},
     {"<rnaml version=\"1.1\"><molecule id=\"m\"></rnaml>", "not a well-formed XML document", false},
     {pdb_text, "not a well-formed XML document", true},
+    // Coordinates are all there and finite, or the document is refused.
+    {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 nan 3</coordinates></atom></base>"),
+     "line 1: the coordinates \"1 nan 3\" are not a finite number for each axis", true},
+    {in_model("<base><atom><atom-type>P</atom-type><coordinates>1e39 0 0</coordinates></atom></base>"), ".*\"1e39 0 0\".*", true},
+    {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2</coordinates></atom></base>"), ".*\"1 2\".*", true},
+    {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2 3x</coordinates></atom></base>"), ".*\"1 2 3x\".*", true},
+    {in_model("<base><atom><coordinates/></atom></base>"), ".*\"\".*", true},
     {"", "not a well-formed XML document", true},
   };
   rnamlOBJECT* unmarshaller = rnamlnewUnmarshaller();

@@ -102,12 +102,18 @@ TEST_F(RnamlTool, EveryModeGivesThePdbRunsNumbers)
   EXPECT_EQ(as_pdb_names(aligned), read_file(dir.file("out.pdb")));
 }
 
-TEST_F(RnamlTool, ADocumentWithoutMoleculeFailsAsAFileWithoutResidues)
+TEST_F(RnamlTool, ADocumentWithoutComparableMoleculeFailsAsAFileWithoutResidues)
 {
   write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
   write_file(dir.file("none.xml"), "<rnaml version=\"1.1\"><interactions/></rnaml>\n");
-  const std::pair<const char*, const char*> files[] = {{"wrong.xml", "'atom' may not stand in 'model'"},
-                                                       {"none.xml", "the document has no molecule"}};
+  // Coordinates no superposition can take: the first atom moved far away.
+  std::string text = read_file(dir.file("a.xml"));
+  size_t at = text.find("<coordinates>") + 13;
+  write_file(dir.file("far.xml"), text.replace(at, text.find('<', at) - at, "1 2 -3e8"));
+  const std::pair<const char*, const char*> files[] = {
+    {"wrong.xml", "'atom' may not stand in 'model'"},
+    {"none.xml", "the document has no molecule"},
+    {"far.xml", "base B1, atom O5': a coordinate of 1e+08 Angstroms or more"}};
   for (const auto& f : files) {
     ToolRun quiet = run({"a.pdb", f.first});
     EXPECT_EQ(quiet.status, 1);
