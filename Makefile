@@ -29,8 +29,9 @@ test-asan: deps
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 # Races are caught where the tool runs threads: the tool tests that run
-# workers, on a build with ThreadSanitizer (only the tool and its tests).
-TSAN_TESTS = ToolRun\.(SameOutputWithAndWithoutThreads|ParallelLoadingKeepsFileOrder|WorkerFailureBecomesTheErrorLine)
+# workers, PDB files and RNAML documents loading side by side, on a build
+# with ThreadSanitizer (only the tool and its tests).
+TSAN_TESTS = ToolRun\.(SameOutputWithAndWithoutThreads|ParallelLoadingKeepsFileOrder|WorkerFailureBecomesTheErrorLine)|RnamlTool\.DocumentsLoadOnThreadsInCommandLineOrder
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVA_TSAN=ON
 	cmake --build build-tsan -j $(JOBS) --target tolva_tests

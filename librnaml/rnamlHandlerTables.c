@@ -157,7 +157,7 @@ static const rnamlEndRule ends[] = {
    .own = FLOAT_VALUE(rnamlsetFreeEnergyValue),
    .parents = {ADD_TO(ModelInfo, FreeEnergies)}},
   {.name = "base", .parents = {ADD_TO(Model, Bases)}},
-  {.name = "atom", .parents = {ADD_TO(Base, Atoms)}},
+  {.name = "atom", .placed = 1, .parents = {ADD_TO(Base, Atoms)}},
   {.name = "str-annotation",
    .parents = {SET_IN(Model, rnamlsetModelStrAnnotation),
                ADD_TO(Interactions, StrAnnotations)}},

@@ -90,6 +90,7 @@ typedef struct rnamlEndRule {
   const char *name;
   int root;           /* the document's root: attached nowhere */
   rnamlValueRule own; /* the element's text, into its own record first */
+  int placed;         /* refused without coordinates: an atom has a place */
   rnamlParentRule parents[9];
 } rnamlEndRule;
 

@@ -34,6 +34,7 @@ typedef struct Frame {
   rnamlOBJECT *record;
   vortanLIST *list; /* the List tail appends to, null before the first */
   vortanListBuilder tail;
+  int placed; /* its coordinates were read */
 } Frame;
 
 static struct {
@@ -54,6 +55,8 @@ static struct {
 
 static void setReason(const char *format, const char *a, const char *b)
 {
+  /* Memory that ran out explains whatever went wrong after it. */
+  if (S.outOfMemory) format = "out of memory";
   if (!S.reason[0]) snprintf(S.reason, sizeof S.reason, format, a, b);
 }
 
@@ -85,7 +88,7 @@ static int push(rnamlOBJECT *record)
     S.stack = stack;
     S.capacity = capacity;
   }
-  S.stack[S.depth++] = (Frame){record, NULL, {NULL, NULL}};
+  S.stack[S.depth++] = (Frame){record, NULL, {NULL, NULL}, 0};
   return 1;
 }
 
@@ -131,6 +134,20 @@ static void refuse(const char *name, const Frame *parent)
 {
   if (parent) stopBuilding("'%s' may not stand in '%s'", name, tagOf(parent));
   else stopBuilding("'%s' may not stand outside an RNAML element%s", name, "");
+}
+
+/* Stops with a reason that begins with the line being read. */
+static void stopAtLine(const char *format, const char *text)
+{
+  char line[24];
+  snprintf(line, sizeof line, "%d", vortanLineNo);
+  stopBuilding(format, line, text ? text : "");
+}
+
+/* Coordinates the conversion refused. */
+static void refuseText(const char *text)
+{
+  stopAtLine("line %s: the coordinates \"%s\" are not a finite number for each axis", text);
 }
 
 /* --- attaching children -------------------------------------------------- */
@@ -327,7 +344,8 @@ static void closeRecord(const rnamlEndRule *rule, const char *name)
     refuse(name, NULL);
     return;
   }
-  rnamlOBJECT *record = S.stack[--S.depth].record;
+  const Frame closed = S.stack[--S.depth];
+  rnamlOBJECT *record = closed.record;
   rnamlconvert(&rule->own, pendingText(), record);
   Frame *parent = top();
   const rnamlParentRule *joined = parent ? parentRule(rule, parent->record->code) : NULL;
@@ -340,6 +358,9 @@ static void closeRecord(const rnamlEndRule *rule, const char *name)
     stopBuilding("a second '%s' element%s", name, "");
   } else if (rule->root && !parent) {
     S.root = record;
+  } else if (joined && rule->placed && !closed.placed) {
+    rnamldelete(record);
+    stopAtLine("line %s: an '%s' without coordinates", name);
   } else if (joined) {
     attachOrDrop(parent, &joined->attach, record, name);
   } else {
@@ -355,14 +376,6 @@ static const rnamlTextTarget *textTarget(const rnamlTextRule *rule, int32_t code
   return NULL;
 }
 
-/* Coordinates the conversion refused, with the line they end on. */
-static void refuseText(const char *text)
-{
-  char line[24];
-  snprintf(line, sizeof line, "%d", vortanLineNo);
-  stopBuilding("line %s: the coordinates \"%s\" are not a finite number for each axis", line, text ? text : "");
-}
-
 static void storeText(const rnamlTextRule *rule, const char *name)
 {
   Frame *parent = top();
@@ -373,6 +386,7 @@ static void storeText(const rnamlTextRule *rule, const char *name)
   }
   if (!target->make) {
     if (!rnamlconvert(&target->value, pendingText(), parent->record)) refuseText(pendingText());
+    else if (target->value.conversion == rnamlAsFloats) parent->placed = 1;
     return;
   }
   rnamlOBJECT *record = target->make();

@@ -351,16 +351,16 @@ void CRmsEngine::CompareMode()
   if (static_cast<unsigned>(__nb_threads) <= 1) {
     CompareSerially(true);
   } else {
-    // The failure one thread meets first, whatever the threads: every
-    // alignment is checked before any measure.
-    for (size_t s = 1; s < n; ++s) frags[0].CheckAlign(frags[s]);
-    for (size_t s = 1; s < n; ++s) frags[0].CheckRmsd(frags[s]);
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
-    // The atom pairs are listed by one worker, in structure order, as
-    // without threads.
     if (__very_verbose) {
+      // The atom pairs are listed by one worker, in structure order, as
+      // without threads.
       run_threads(1, [this](unsigned) { CompareSerially(false); });
     } else {
+      // The failure one thread meets first, whatever the threads: every
+      // alignment is checked before any measure.
+      for (size_t s = 1; s < n; ++s) frags[0].CheckAlign(frags[s]);
+      for (size_t s = 1; s < n; ++s) frags[0].CheckRmsd(frags[s]);
       nextItem = 1;  // the reference structure is not compared with itself
       run_threads(threads, [this](unsigned k) { ComputePartialComparison(k, nullptr); });
     }

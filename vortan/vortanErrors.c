@@ -3,7 +3,8 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-static vortanByteBuffer *held;
+/* Per thread: a holder gathers the reports of its own thread's work. */
+static _Thread_local vortanByteBuffer *held;
 
 vortanByteBuffer *vortanholdReports(vortanByteBuffer *buffer)
 {

@@ -18,8 +18,8 @@ void vortaninternalError(const char *message, const char *file, int line);
 void vortanfatalError(const char *message);
 
 /* Inside the toolkit: the reports of the functions above and of the
-   validity messages go into buffer instead of standard error until this is
-   called again with null; a report that the buffer cannot take is written
+   validity messages made on this thread go into buffer instead of standard
+   error until this is called again with null; a report that the buffer cannot take is written
    on standard error all the same. Returns the buffer that held reports
    before, for the caller to give back when it is done: holders nest. */
 vortanByteBuffer *vortanholdReports(vortanByteBuffer *buffer);

@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-void *(*vortanAllocator)(size_t size) = malloc;
+_Thread_local void *(*vortanAllocator)(size_t size) = malloc;
 
 #define VORTAN_KIND(Name, TAG, TYPE, CTOR, ...) +1
 #define VORTAN_LEAF(Name, TAG, TYPE) +1

@@ -110,7 +110,7 @@ inline R molecule_m1()
   rnamlsetAtomCharge(atom, "0");
   rnamladdBaseAtom(base, atom);
   R bare = with(rnamlnewAtom(), rnamlsetAtomAtomType, "P");
-  rnamlsetObjectComment(bare, "no coordinates");
+  rnamlsetObjectComment(bare, "at the origin");
   rnamladdBaseAtom(base, bare);
   rnamladdModelBase(model, base);
 

@@ -132,7 +132,7 @@ TEST(RnamlUnmarshaller, RoutesTextsAndChildrenAsTheTablesSay)
      in_model("<base><atom><atom-type>P</atom-type><coordinates> 1.5\n-2\r\n7 </coordinates><occupancy>abc</occupancy></atom></base>"),
      in_model("<base><atom><atom-type>P</atom-type><coordinates>1.500000 -2.000000 7.000000</coordinates></atom></base>")},
     {"an ignored element's children go to the record around it",
-     in_model("<base><extra note=\"x\"><atom><atom-type>P</atom-type></atom></extra></base>"),
+     in_model("<base><extra note=\"x\"><atom><atom-type>P</atom-type><coordinates>0 0 0</coordinates></atom></extra></base>"),
      in_model("<base><atom><atom-type>P</atom-type><coordinates>0.000000 0.000000 0.000000</coordinates>"
               "</atom></base>")},
     {"first free fields, the last one taken again when all are full",
@@ -192,6 +192,7 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
     {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2</coordinates></atom></base>"), ".*\"1 2\".*", true},
     {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2 3x</coordinates></atom></base>"), ".*\"1 2 3x\".*", true},
     {in_model("<base><atom><coordinates/></atom></base>"), ".*\"\".*", true},
+    {in_model("<base><atom><atom-type>P</atom-type></atom></base>"), "line 1: an 'atom' without coordinates", true},
     {"", "not a well-formed XML document", true},
   };
   rnamlOBJECT* unmarshaller = rnamlnewUnmarshaller();
@@ -326,7 +327,7 @@ TEST(RnamlUnmarshaller, RunningOutOfMemoryStopsTheBuilding)
 {
   const std::string text = in_model(
     "<base><position>1</position><atom serial=\"1\"><atom-type>P</atom-type><coordinates>1 2 3</coordinates>"
-    "</atom><atom><atom-type>C1'</atom-type></atom></base><str-annotation><base-stack><base-id><position>1"
+    "</atom><atom><atom-type>C1'</atom-type><coordinates>0 0 0</coordinates></atom></base><str-annotation><base-stack><base-id><position>1"
     "</position></base-id><base-id><position>2</position></base-id></base-stack></str-annotation>");
   Read good = unmarshalled(text);
   const std::string whole = xml(good.root);
