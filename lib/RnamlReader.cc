@@ -223,6 +223,7 @@ Molecule* RnamlReader::read()
     const rnaml::Molecule* molecule = dynamic_cast<const rnaml::Molecule*>(objects[next++]);
     if (molecule != nullptr) {
       given = true;
+      refusal.clear();
       std::unique_ptr<Molecule> result(toTessel(*molecule));
       if (refusal.empty()) return result.release();
       // No superposition or RMSD can be taken over such coordinates: the
