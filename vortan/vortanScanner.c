@@ -400,7 +400,9 @@ static int charRef(int *character)
   if (!frameHasByte() || *S.cur != ';') return 0;
   ++S.cur;
   *character = (int)(strtol(S.text.bytes, NULL, hex ? 16 : 10) & 0xFF);
-  return 1;
+  /* A NUL would end the text it stands in and lose the rest: it is no
+     more a character here than a NUL byte is. */
+  return *character != 0;
 }
 
 /* At '&' or '%': a reference "&name;" or "%name;", the name into `text`. 0

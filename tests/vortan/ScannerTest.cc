@@ -29,10 +29,12 @@ const TokenCase token_cases[] = {
     "ATTVALUE(A b)", "CLOSE", "CHARDATA(t)", "REFERENCE", "CHARREF(38)", "CHARDATA(u)",
     "ETAG_OPEN", "NAME(a)", "CLOSE"}},
   {"<e/> <f\n/>", {"STAG_OPEN", "NAME(e)", "EMPTY_CLOSE", "STAG_OPEN", "NAME(f)", "EMPTY_CLOSE"}},
-  // References: the low 8 bits of the number; lt gives a character.
-  {"<a>&#256;&#x41;&lt;x\r\ny\rz</a>",
-   {"STAG_OPEN", "NAME(a)", "CLOSE", "CHARREF(0)", "CHARREF(65)", "REFERENCE", "CHARREF(60)",
+  // References: the low 8 bits of the number, never a NUL; lt gives a
+  // character.
+  {"<a>&#321;&#x41;&lt;x\r\ny\rz</a>",
+   {"STAG_OPEN", "NAME(a)", "CLOSE", "CHARREF(65)", "CHARREF(65)", "REFERENCE", "CHARREF(60)",
     "CHARDATA(x\ny\nz)", "ETAG_OPEN", "NAME(a)", "CLOSE"}},
+  {"<a>&#256;</a>", {"STAG_OPEN", "NAME(a)", "CLOSE", "INVALID", "ETAG_OPEN", "NAME(a)", "CLOSE"}},
   // The XML declaration, white space around "=" included.
   {"<?xml version = \"1.0\" encoding='ISO-8859-1' standalone=\"yes\"?>",
    {"XMLDECL_OPEN", "VERSION", "EQ", "VERSIONNUM(1.0)", "ENCODING", "EQ", "NAME(ISO-8859-1)",
