@@ -353,9 +353,8 @@ void CRmsEngine::CompareMode()
   } else {
     if (__verbose) std::cout << "- Alignment and comparison phase (mutli-threaded)." << std::endl;
     if (__very_verbose) {
-      // The atom pairs are listed by one worker, in structure order, as
-      // without threads.
-      run_threads(1, [this](unsigned) { CompareSerially(false); });
+      // The atom pairs are listed in structure order, as without threads.
+      CompareSerially(false);
     } else {
       // The failure one thread meets first, whatever the threads: every
       // alignment is checked before any measure.
