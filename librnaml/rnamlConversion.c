@@ -67,6 +67,15 @@ static int storeCoordinates(const rnamlSetter *set, const char *text, rnamlOBJEC
   return 1;
 }
 
+/* Layout coordinates only place a base in a drawing: what can be read is
+   kept, and the fields after it keep their defaults. */
+static void storeLeadingFloats(const rnamlSetter *set, const char *text, rnamlOBJECT *record)
+{
+  const char *at = text;
+  float value;
+  for (int i = 0; i < 3 && set[i].real && readFloat(&at, &value); ++i) set[i].real(record, value);
+}
+
 /* Appends the integer of each word of text, in order, to values (held in
    the element pointers, as the table's adder stores them). A word that is
    no integer adds nothing. */
@@ -113,6 +122,7 @@ int rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *reco
     if (readFloat(&at, &real)) set[0].real(record, real);
     break;
   case rnamlAsFloats: return storeCoordinates(set, text, record);
+  case rnamlAsLeadingFloats: storeLeadingFloats(set, text, record); break;
   case rnamlAsCharacter:
     at = skipSpace(at);
     if (*at) set[0].character(record, *at);

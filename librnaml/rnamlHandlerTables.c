@@ -217,6 +217,7 @@ static const rnamlEndRule ends[] = {
 #define PAGES_VALUE(start, end) \
   {.conversion = rnamlAsPages, .set = {{.integer = start}, {.integer = end}}}
 #define FLOATS(...) {.conversion = rnamlAsFloats, .set = {__VA_ARGS__}}
+#define LEADING_FLOATS(...) {.conversion = rnamlAsLeadingFloats, .set = {__VA_ARGS__}}
 
 static const rnamlTextRule texts[] = {
   {"name", {TEXT_IN(Identity, Name)}},
@@ -254,7 +255,7 @@ static const rnamlTextRule texts[] = {
    {{.parent = rnamlCodeAtom,
      .value = FLOATS({.real = rnamlsetAtomX}, {.real = rnamlsetAtomY}, {.real = rnamlsetAtomZ})},
     {.parent = rnamlCodeSsBaseCoord,
-     .value = FLOATS({.real = rnamlsetSsBaseCoordX}, {.real = rnamlsetSsBaseCoordY})}}},
+     .value = LEADING_FLOATS({.real = rnamlsetSsBaseCoordX}, {.real = rnamlsetSsBaseCoordY})}}},
   {"occupancy", {FLOAT_IN(Atom, Occupancy)}},
   {"temp-factor", {FLOAT_IN(Atom, TempFactor)}},
   {"seg-id", {TEXT_IN(Atom, SegId)}},

@@ -33,6 +33,9 @@ typedef enum rnamlConversion {
   rnamlAsFloat,     /* a float */
   rnamlAsFloats,    /* blank-separated finite floats, one per setter, in
                        order, and nothing else: else none is stored */
+  rnamlAsLeadingFloats, /* as sscanf's "%f %f": floats, one per setter, in
+                           order, as far as they can be read; the rest of
+                           the fields keep their defaults */
   rnamlAsCharacter, /* the first character that is not a blank */
   rnamlAsPages,     /* two integers joined by a comma, blanks allowed around it */
   rnamlAsTrue,      /* 1 when the text is exactly "true"; otherwise nothing */
@@ -119,8 +122,8 @@ typedef struct rnamlElementRules {
 
 /* Reads values from text as rule says and stores them into record. A
    null text, and a value that cannot be read, stores nothing. Returns 0
-   when the text is refused: coordinates that are not all finite numbers;
-   1 otherwise. Coordinates without text are refused too. */
+   when the text is refused: coordinates read as rnamlAsFloats that are
+   not all finite numbers, or that have no text; 1 otherwise. */
 int rnamlconvert(const rnamlValueRule *rule, const char *text, rnamlOBJECT *record);
 /* A PcData record holding a copy of text; null when memory ran out. */
 rnamlOBJECT *rnamlnewPcDataOf(const char *text);

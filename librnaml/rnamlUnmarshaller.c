@@ -65,9 +65,9 @@ rnamlOBJECT *rnamlunmarshallUnmarshallerStream(const rnamlOBJECT *unmarshaller,
   vortanDOCUMENT *document = vortanast;
   vortanast = NULL;
   rnamlOBJECT *root = rnamlendReading(document != NULL);
-  /* A document rejected is not checked: its findings would only be noise
-     for a file that is then read another way. */
-  if (validating) vortanreleaseParseFindings(root != NULL);
+  /* A document read to its end was validated to its end, whether or not
+     its records could be built: its findings are its own. */
+  if (validating) vortanreleaseParseFindings(document != NULL);
   vortandelete(document);
   errno = saved;
   return root;

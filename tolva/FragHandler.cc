@@ -156,8 +156,8 @@ namespace {
   throw e;
 }
 
-// Inputs that are no structure files, refused before any read: a folder,
-// a device that may never end.
+// Inputs that are no structure files, refused before the PDB reader opens
+// them: a folder, a device that may never end.
 void check_input(const char* name)
 {
   struct stat st;
@@ -198,12 +198,14 @@ bool read_other_formats(const char* name, Model& model)
 
 void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
-  check_input(GetFileName());
+  // The RNAML reader comes first, as it names a file it cannot open
+  // itself; it leaves folders, devices and FIFOs unread.
   Model model;
   if (read_other_formats(name, model)) {
     keep_model(model, shown, warnings);
     return;
   }
+  check_input(GetFileName());
   izfPdbstream in(name, std::ios::in);
   if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
   residues.clear();

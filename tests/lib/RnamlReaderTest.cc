@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "AbstractResidue.h"
 #include "Atom.h"
@@ -150,17 +151,21 @@ TEST_F(RnamlReaderTest, FilesLeftUnreadAndWhy)
   EXPECT_EQ(testing::internal::GetCapturedStderr() + messages.text(), "") << "a PDB file, a folder";
 
   write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>");
-  const std::pair<std::string, std::string> documents[] = {
-    {dir.file("wrong.xml"), "'atom' may not stand in 'model'"},
-    {write("empty.xml", {new rnaml::Interactions}), "the document has no molecule"}};
-  for (const auto& d : documents) {
+  // A refused document's findings come first, as an accepted one's do.
+  std::string findings;
+  for (const char* e : {"rnaml", "model", "atom"})
+    findings += std::string("Validity Warning: Content of element '") + e + "' does not match the content model.\n";
+  const std::tuple<std::string, std::string, std::string> documents[] = {
+    {dir.file("wrong.xml"), findings, "'atom' may not stand in 'model'"},
+    {write("empty.xml", {new rnaml::Interactions}), "", "the document has no molecule"}};
+  for (const auto& [path, printed, reason] : documents) {
     messages.clear();
     testing::internal::CaptureStderr();
-    RnamlReader reader(d.first.c_str());
+    RnamlReader reader(path.c_str());
     EXPECT_EQ(reader.read(), nullptr);
     EXPECT_EQ(reader.read(), nullptr);
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(messages.text(), "File " + d.first + ": no RNAML molecule read: " + d.second + "\n");
+    EXPECT_EQ(messages.text(), printed + "File " + path + ": no RNAML molecule read: " + reason + "\n");
   }
   EXPECT_EQ(open_descriptors(), descriptors) << "closed by the destructors";
 }

@@ -92,7 +92,8 @@ TEST(CommandLine, MissingFileIsTheErrorLine)
   TempDir dir;
   ToolRun run = run_tolva({dir.file("absent.pdb"), dir.file("other.pdb")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, kErrorPrefix + "File " + dir.file("absent.pdb") + " not found.\n");
+  EXPECT_EQ(run.err, "File " + dir.file("absent.pdb") + " No such file or directory\n" + kErrorPrefix + "File " +
+                       dir.file("absent.pdb") + " not found.\n");
   EXPECT_EQ(run.out, "");
 }
 

@@ -4,6 +4,7 @@
 // chain, number and insertion code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -104,14 +105,12 @@ TEST_F(RnamlTool, EveryModeGivesThePdbRunsNumbers)
 
 TEST_F(RnamlTool, ADocumentWithoutComparableMoleculeFailsAsAFileWithoutResidues)
 {
-  write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
   write_file(dir.file("none.xml"), "<rnaml version=\"1.1\"><interactions/></rnaml>\n");
   // Coordinates no superposition can take: the first atom moved far away.
   std::string text = read_file(dir.file("a.xml"));
   size_t at = text.find("<coordinates>") + 13;
   write_file(dir.file("far.xml"), text.replace(at, text.find('<', at) - at, "1 2 -3e8"));
   const std::pair<const char*, const char*> files[] = {
-    {"wrong.xml", "'atom' may not stand in 'model'"},
     {"none.xml", "the document has no molecule"},
     {"far.xml", "base B1, atom O5': a coordinate of 1e+08 Angstroms or more"}};
   for (const auto& f : files) {
@@ -175,4 +174,77 @@ TEST_F(RnamlTool, TheParsersFindingPrecedesTheReadersConclusion)
     std::string err = r.err.substr(r.err.find_first_not_of("imna"));
     EXPECT_EQ(err, expected) << jobs;
   }
+}
+
+// What a document prints beside its numbers, with one thread or eight:
+// layout coordinates, which never reach an RMSD, are read as far as they
+// go; a refused document still prints its validity findings, ahead of the
+// reader's conclusion; a file that cannot be opened is named by the reader
+// before the error line.
+TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
+{
+  const std::string text = read_file(dir.file("a.xml"));
+  auto variant = [&](const std::string& name, const std::string& from, const std::string& to) {
+    std::string changed = text;
+    changed.replace(changed.find(from), from.size(), to);
+    write_file(dir.file(name), changed);
+  };
+  const char* layouts[] = {"", "1.5", "1.5 -2", "1.5 -2 3"};
+  for (int k = 0; k < 4; ++k)
+    variant("layout" + std::to_string(k) + ".xml", "</model>",
+            "<secondary-structure-display><ss-base-coord><base-id><position>1</position></base-id>"
+            "<coordinates>" + std::string(layouts[k]) + "</coordinates></ss-base-coord>"
+            "</secondary-structure-display></model>");
+  const size_t at = text.find("<coordinates>") + 13;
+  const std::string line = std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1);
+  std::string flagged = text;
+  flagged.replace(flagged.find("<base>"), 6, "<base zork=\"1\">");
+  flagged.replace(flagged.find("<coordinates>") + 13, text.find('<', at) - at, "nan 0 0");
+  write_file(dir.file("nan.xml"), flagged);
+  write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
+
+  const std::string pair = run({"b.pdb", "a.xml"}).out, zork = "The attribute 'zork' is not present in element 'base' dtd\n";
+  auto mismatch = [](const char* element) {
+    return std::string("Validity Warning: Content of element '") + element + "' does not match the content model.\n";
+  };
+  struct Case
+  {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // whole
+    std::string out;  // whole; "-" when not checked
+  };
+  const Case cases[] = {
+    {{"b.pdb", "layout0.xml"}, 0, mismatch("coordinates"), pair},
+    {{"b.pdb", "layout1.xml"}, 0, "", pair},
+    {{"b.pdb", "layout2.xml"}, 0, "", pair},
+    {{"b.pdb", "layout3.xml"}, 0, "", pair},
+    {{"b.pdb", "nan.xml"}, 1, zork + "tolva:4.0: File nan.xml has no residue to compare.\n", ""},
+    {{"-v", "nan.xml", "b.pdb"}, 1,
+     zork + "File nan.xml: no RNAML molecule read: line " + line +
+       ": the coordinates \"nan 0 0\" are not a finite number for each axis\n"
+       "tolva:4.0: File nan.xml has no residue to compare.\n",
+     "-"},
+    {{"-v", "wrong.xml", "b.pdb"}, 1,
+     mismatch("rnaml") + mismatch("model") + mismatch("atom") +
+       "File wrong.xml: no RNAML molecule read: 'atom' may not stand in 'model'\n"
+       "tolva:4.0: File wrong.xml has no residue to compare.\n",
+     "-"},
+    {{"-c", "b.pdb", "absent.xml", "a.xml"}, 1,
+     "File absent.xml No such file or directory\ntolva:4.0: File absent.xml not found.\n", "-"},
+  };
+  for (const Case& c : cases) {
+    for (const char* jobs : {"1", "8"}) {
+      std::vector<std::string> args = {"-j", jobs};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      ToolRun r = run(args);
+      const std::string what = c.args.back() + " -j " + jobs;
+      EXPECT_EQ(r.status, c.status) << what;
+      EXPECT_EQ(r.err, c.err) << what;
+      if (c.out != "-") {
+        EXPECT_EQ(r.out, c.out) << what;
+      }
+    }
+  }
+  EXPECT_NE(pair.find("RMSD = "), std::string::npos);
 }
