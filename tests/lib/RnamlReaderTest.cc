@@ -152,9 +152,7 @@ TEST_F(RnamlReaderTest, FilesLeftUnreadAndWhy)
 
   write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>");
   // A refused document's findings come first, as an accepted one's do.
-  std::string findings;
-  for (const char* e : {"rnaml", "model", "atom"})
-    findings += std::string("Validity Warning: Content of element '") + e + "' does not match the content model.\n";
+  const std::string findings = content_mismatches({"rnaml", "model", "atom"});
   const std::tuple<std::string, std::string, std::string> documents[] = {
     {dir.file("wrong.xml"), findings, "'atom' may not stand in 'model'"},
     {write("empty.xml", {new rnaml::Interactions}), "", "the document has no molecule"}};

@@ -17,6 +17,7 @@ using rnaml_test::marshalled;
 using rnaml_test::Read;
 using rnaml_test::unmarshalled;
 using rnaml_test::xml;
+using testing_support::content_mismatches;
 using testing_support::read_file;
 using testing_support::test_data;
 using vortan_test::MemoryBudget;
@@ -178,15 +179,6 @@ struct Rejection {
   std::string printed; // on standard error: the findings of a document read to its end
 };
 
-// The content-model finding of each element named, in order.
-std::string mismatched(std::initializer_list<const char*> elements)
-{
-  std::string text;
-  for (const char* e : elements)
-    text += std::string("Validity Warning: Content of element '") + e + "' does not match the content model.\n";
-  return text;
-}
-
 const char kNotChecked[] = "-";
 
 // Each rejected document gives null, frees what was built (the sanitizer
@@ -194,12 +186,12 @@ const char kNotChecked[] = "-";
 // A document whose building stopped is still validated to its end.
 TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
 {
-  const std::string base = mismatched({"base"});
+  const std::string base = content_mismatches({"base"});
   const Rejection cases[] = {
-    {in_model("<atom/>"), "'atom' may not stand in 'model'", mismatched({"model", "atom"})},
-    {"<rnaml version=\"1.1\"><name>x</name></rnaml>", "'name' may not stand in 'rnaml'", mismatched({"rnaml"})},
+    {in_model("<atom/>"), "'atom' may not stand in 'model'", content_mismatches({"model", "atom"})},
+    {"<rnaml version=\"1.1\"><name>x</name></rnaml>", "'name' may not stand in 'rnaml'", content_mismatches({"rnaml"})},
     {"<rnaml version=\"1.1\"><molecule id=\"m\"><rnaml version=\"1.1\"/></molecule></rnaml>",
-     "'rnaml' may not stand in 'molecule'", mismatched({"molecule"})},
+     "'rnaml' may not stand in 'molecule'", content_mismatches({"molecule"})},
     {"<molecule id=\"m\"/>", "'molecule' may not stand outside an RNAML element", ""},
     {"<other><molecule-class/></other>", "'molecule-class' may not stand outside an RNAML element", ""},
     {"<other/>", "no rnaml element at the top of the document", ""},
@@ -214,7 +206,7 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
     {in_model("<base><atom><atom-type>P</atom-type><coordinates>1e39 0 0</coordinates></atom></base>"), ".*\"1e39 0 0\".*", base},
     {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2</coordinates></atom></base>"), ".*\"1 2\".*", base},
     {in_model("<base><atom><atom-type>P</atom-type><coordinates>1 2 3x</coordinates></atom></base>"), ".*\"1 2 3x\".*", base},
-    {in_model("<base><atom><coordinates/></atom></base>"), ".*\"\".*", mismatched({"base", "atom", "coordinates"})},
+    {in_model("<base><atom><coordinates/></atom></base>"), ".*\"\".*", content_mismatches({"base", "atom", "coordinates"})},
     {in_model("<base><atom><atom-type>P</atom-type></atom></base>"), "line 1: an 'atom' without coordinates", base},
     {"", "not a well-formed XML document", ""},
   };

@@ -57,6 +57,14 @@ std::string shared_data(const std::string& relative)
   return stat(path.c_str(), &st) == 0 ? path : std::string();
 }
 
+std::string content_mismatches(std::initializer_list<const char*> elements)
+{
+  std::string text;
+  for (const char* e : elements)
+    text += std::string("Validity Warning: Content of element '") + e + "' does not match the content model.\n";
+  return text;
+}
+
 std::string test_data(const std::string& relative)
 {
   return std::string(TOLVA_TEST_DATA) + "/" + relative;

@@ -3,6 +3,7 @@
 #ifndef TOLVA_TEST_SUPPORT_H
 #define TOLVA_TEST_SUPPORT_H
 
+#include <initializer_list>
 #include <string>
 
 namespace testing_support {
@@ -33,6 +34,9 @@ int open_descriptors();
 std::string shared_data(const std::string& relative);
 // A path under the repository's tests/data folder.
 std::string test_data(const std::string& relative);
+
+// The XML toolkit's content-model finding for each element named, in order.
+std::string content_mismatches(std::initializer_list<const char*> elements);
 
 }  // namespace testing_support
 

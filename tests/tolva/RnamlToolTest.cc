@@ -204,9 +204,6 @@ TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
   write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
 
   const std::string pair = run({"b.pdb", "a.xml"}).out, zork = "The attribute 'zork' is not present in element 'base' dtd\n";
-  auto mismatch = [](const char* element) {
-    return std::string("Validity Warning: Content of element '") + element + "' does not match the content model.\n";
-  };
   struct Case
   {
     std::vector<std::string> args;
@@ -215,7 +212,7 @@ TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
     std::string out;  // whole; "-" when not checked
   };
   const Case cases[] = {
-    {{"b.pdb", "layout0.xml"}, 0, mismatch("coordinates"), pair},
+    {{"b.pdb", "layout0.xml"}, 0, content_mismatches({"coordinates"}), pair},
     {{"b.pdb", "layout1.xml"}, 0, "", pair},
     {{"b.pdb", "layout2.xml"}, 0, "", pair},
     {{"b.pdb", "layout3.xml"}, 0, "", pair},
@@ -226,7 +223,7 @@ TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
        "tolva:4.0: File nan.xml has no residue to compare.\n",
      "-"},
     {{"-v", "wrong.xml", "b.pdb"}, 1,
-     mismatch("rnaml") + mismatch("model") + mismatch("atom") +
+     content_mismatches({"rnaml", "model", "atom"}) +
        "File wrong.xml: no RNAML molecule read: 'atom' may not stand in 'model'\n"
        "tolva:4.0: File wrong.xml has no residue to compare.\n",
      "-"},
