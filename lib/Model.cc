@@ -162,13 +162,13 @@ void Model::remove_if(Remove remove)
   residues.swap(kept);
 }
 
-namespace {
-
 bool is_polymer(const AbstractResidue* r)
 {
   const t_Residue* t = r->getType();
   return t != nullptr && (t->is_NucleicAcid() || t->is_AminoAcid());
 }
+
+namespace {
 
 bool is_amino_acid(const AbstractResidue* r) { return r->getType() != nullptr && r->getType()->is_AminoAcid(); }
 bool is_nucleic_acid(const AbstractResidue* r) { return r->getType() != nullptr && r->getType()->is_NucleicAcid(); }

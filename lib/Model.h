@@ -118,6 +118,10 @@ private:
   ResidueFactoryMethod* factory;
 };
 
+// A nucleic acid or an amino acid: what validation keeps, once it has
+// demoted the incomplete ones.
+bool is_polymer(const AbstractResidue* residue);
+
 // Reads one model: the residues up to ENDMDL, END or the end of input.
 iPdbstream& operator>>(iPdbstream& is, Model& model);
 oPdbstream& operator<<(oPdbstream& os, const Model& model);

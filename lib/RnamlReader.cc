@@ -139,10 +139,11 @@ char chain_of(const char* strand)
 
 }  // namespace
 
-RnamlReader::RnamlReader(const char* p, ResidueFactoryMethod* f) : factory(f != nullptr ? f : new CResidueFM)
+RnamlReader::RnamlReader(const char* p, ResidueFactoryMethod* f, const char* shown)
+  : factory(f != nullptr ? f : new CResidueFM)
 {
   if (p != nullptr) {
-    path = p;
+    path = shown != nullptr ? shown : p;
     open(p);
   }
 }
@@ -166,7 +167,7 @@ void RnamlReader::open(const char* p)
   if (stat(p, &st) == 0 && !S_ISREG(st.st_mode)) return;
   rnaml::FileInputStream* file = new rnaml::FileInputStream(p);
   if (file->getError()) {
-    gOut->setLevel(2) << "File " << p << " " << file->getErrorString() << std::endl;
+    gOut->setLevel(2) << "File " << path << " " << file->getErrorString() << std::endl;
     delete file;
     return;
   }
@@ -177,7 +178,7 @@ void RnamlReader::open(const char* p)
   }
   rnaml::GZIPInputStream* gz = new rnaml::GZIPInputStream(file);
   if (gz->getCStructure() == nullptr) {
-    gOut->setLevel(2) << "File " << p << " " << std::strerror(errno) << std::endl;
+    gOut->setLevel(2) << "File " << path << " " << std::strerror(errno) << std::endl;
     file->close();
     delete file;
     delete gz;

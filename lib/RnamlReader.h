@@ -35,8 +35,9 @@ public:
   // at level 2, "File <path> <reason>"; a path that is no regular file (a
   // folder, a FIFO, a device) and a file that cannot be XML (a PDB file)
   // are left unread, silently. The factory (a new CResidueFM when null) is
-  // the reader's from now on.
-  RnamlReader(const char* path, ResidueFactoryMethod* factory = nullptr);
+  // the reader's from now on. Messages name the file `shown` when it is
+  // given (a copy of a pipe is read under its own path).
+  RnamlReader(const char* path, ResidueFactoryMethod* factory = nullptr, const char* shown = nullptr);
   // Over a stream, which the reader then owns.
   RnamlReader(rnaml::InputStream* stream, ResidueFactoryMethod* factory = nullptr);
   RnamlReader(const RnamlReader&) = delete;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <unordered_map>
 
 #include "Atom.h"
 #include "AtomSet.h"
@@ -18,6 +20,7 @@
 #include "Molecule.h"
 #include "Options.h"
 #include "Pdbstream.h"
+#include "PipeInput.h"
 #include "fPdbstream.h"
 #include "ResidueType.h"
 #include "RnamlReader.h"
@@ -178,9 +181,10 @@ void check_input(const char* name)
 // state in globals, so one document is parsed at a time, under one lock
 // that is never held while the molecule is built: building may wait for
 // earlier files to make their misc types, and they may need the parser.
-bool read_other_formats(const char* name, Model& model)
+// The bytes are at `path`; messages call the file `name`.
+bool read_other_formats(const char* path, const char* name, Model& model)
 {
-  RnamlReader reader(name);
+  RnamlReader reader(path, nullptr, name);
   if (!reader.opened()) return false;
   {
     static std::mutex parser;
@@ -198,15 +202,19 @@ bool read_other_formats(const char* name, Model& model)
 
 void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
+  // A pipe can be read only once: both readers read one copy of it.
+  CPipeInput input(name);
+  if (input.GetError() != 0) unreadable(name, std::strerror(input.GetError()));
+  const char* source = input.GetPath();
   // The RNAML reader comes first, as it names a file it cannot open
-  // itself; it leaves folders, devices and FIFOs unread.
+  // itself; it leaves folders and devices unread.
   Model model;
-  if (read_other_formats(name, model)) {
+  if (read_other_formats(source, name, model)) {
     keep_model(model, shown, warnings);
     return;
   }
   check_input(GetFileName());
-  izfPdbstream in(name, std::ios::in);
+  izfPdbstream in(source, std::ios::in);
   if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
   residues.clear();
   lightResidues.clear();
@@ -216,7 +224,7 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   if (in.bad()) {
     // zlib names the file itself in front of its reason.
     std::string reason = in.GetError().empty() ? in.zbuf()->error() : in.GetError();
-    std::string prefix = std::string(name) + ": ";
+    std::string prefix = std::string(source) + ": ";
     if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
     unreadable(name, reason);
   }
@@ -224,8 +232,37 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   keep_model(model, shown, warnings);
 }
 
+namespace {
+
+// A residue's number under -e and -f, by the residue's address.
+typedef std::vector<std::pair<std::uintptr_t, int>> Numbers;
+
+// Under -e and -f each residue is numbered by its place in the chosen
+// order: by id under -e (file order among equal ids), file order under
+// -f. The numbers are taken before validation, so that a residue it
+// leaves out leaves a gap rather than moving every later residue onto its
+// neighbour's number. What validation removes as no polymer (waters,
+// ions, ligands) takes no number.
+Numbers numbers_in_order(const Model& model)
+{
+  std::vector<const AbstractResidue*> order(model.begin(), model.end());
+  if (__strand_eq && !__file_eq)
+    std::stable_sort(order.begin(), order.end(), [](const AbstractResidue* a, const AbstractResidue* b) {
+      return a->getResId() < b->getResId();
+    });
+  Numbers numbers;
+  int k = 0;
+  for (const AbstractResidue* r : order)
+    if (!__residue_validation || is_polymer(r)) numbers.emplace_back(reinterpret_cast<std::uintptr_t>(r), ++k);
+  return numbers;
+}
+
+}  // namespace
+
 void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
 {
+  const bool by_order = __file_eq || __strand_eq;
+  const Numbers numbers = by_order ? numbers_in_order(model) : Numbers();
   if (__residue_validation) model.validate(shown);
   light = !shown;
   if (model.empty()) {
@@ -242,7 +279,7 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
     atoms += r->size();
   }
   if (light) lightXyz.reserve(3 * atoms);
-  if (!__file_eq && !__strand_eq) {
+  if (!by_order) {
     unsigned long dropped = 0;
     CResId repeated;
     for (std::unique_ptr<AbstractResidue>& r : order) {
@@ -254,15 +291,12 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
           << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
           << dropped << " dropped)" << std::endl;
   } else {
-    // -e: "regardless of resID" needs an order that means something; the
-    // residues' own ids give it, file order among equal ids.
-    if (__strand_eq && !__file_eq)
-      std::stable_sort(order.begin(), order.end(),
-                       [](const std::unique_ptr<AbstractResidue>& a, const std::unique_ptr<AbstractResidue>& b) {
-                         return a->getResId() < b->getResId();
-                       });
-    int k = 0;
-    for (std::unique_ptr<AbstractResidue>& r : order) keep(CResId(++k, ' ', ' '), std::move(r));
+    std::unordered_map<std::uintptr_t, std::unique_ptr<AbstractResidue>*> kept;
+    for (std::unique_ptr<AbstractResidue>& r : order) kept.emplace(reinterpret_cast<std::uintptr_t>(r.get()), &r);
+    for (const std::pair<std::uintptr_t, int>& n : numbers) {
+      auto found = kept.find(n.first);
+      if (found != kept.end()) keep(CResId(n.second, ' ', ' '), std::move(*found->second));
+    }
   }
   // The light copies are found by id; the ids are all different.
   std::sort(lightResidues.begin(), lightResidues.end(),

@@ -1,13 +1,17 @@
 #include "OrderedLoad.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "AtomType.h"
 #include "Messagestream.h"
@@ -17,12 +21,18 @@ namespace tolva {
 
 namespace {
 
+std::atomic<bool> gLeftBehind{false};
+
+// The state the workers share. It lives on the heap, held by every worker,
+// and the workers load handlers of its own: a run that ends on a failing
+// file may leave a worker blocked on a later one (a FIFO without writer),
+// and that worker must find its state and handler still there.
 class OrderedLoad
 {
 public:
-  OrderedLoad(std::vector<CFragHandler>& f, size_t from, bool s)
-    : frags(f), first(from), shown(s), verbose(gOut->getVerboseLevel()), queue(f.size() - from),
-      slots(f.size() - from), done(f.size() - from, 0)
+  OrderedLoad(const std::vector<CFragHandler>& f, size_t from, bool s)
+    : frags(f.begin() + static_cast<std::ptrdiff_t>(from), f.end()), shown(s), verbose(gOut->getVerboseLevel()),
+      queue(frags.size()), slots(frags.size()), done(frags.size(), 0)
   {
   }
 
@@ -36,12 +46,23 @@ public:
     }
   }
 
-  void emit_in_order()
+  // Waits until every file is loaded, or until the first failing file and
+  // all before it are: nothing after it changes what the run prints.
+  // True when every file is finished.
+  bool wait_for_outcome()
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    finished.wait(lock, [this] { return prefix == done.size() || prefix > failed(); });
+    return prefix == done.size();
+  }
+
+  void emit_in_order(std::vector<CFragHandler>& into, size_t from)
   {
     for (size_t k = 0; k < slots.size(); ++k) {
       std::cerr << slots[k].messages << std::flush;
       if (slots[k].failure) std::rethrow_exception(slots[k].failure);
     }
+    for (size_t k = 0; k < frags.size(); ++k) into[from + k] = frags[k];
   }
 
 private:
@@ -62,7 +83,7 @@ private:
     const std::function<void()> gate = [this, k] { wait_for_files_before(k); };
     gBeforeNewMiscAtomType = &gate;
     try {
-      frags[first + k].Load(shown, &text);
+      frags[k].Load(shown, &text);
     } catch (...) {
       slots[k].failure = std::current_exception();
       size_t known = failed();
@@ -89,8 +110,7 @@ private:
     finished.wait(lock, [this, k] { return prefix >= k; });
   }
 
-  std::vector<CFragHandler>& frags;
-  const size_t first;
+  std::vector<CFragHandler> frags;
   const bool shown;
   const unsigned verbose;
   CWorkQueue queue;
@@ -102,13 +122,34 @@ private:
   size_t prefix = 0;
 };
 
+// Starts up to `count` workers; as many as could be started.
+std::vector<std::thread> start_workers(unsigned count, const std::shared_ptr<OrderedLoad>& load)
+{
+  std::vector<std::thread> workers;
+  try {
+    for (unsigned k = 0; k < count; ++k) workers.emplace_back([load] { load->work(); });
+  } catch (const std::system_error&) {
+  }
+  return workers;
+}
+
 }  // namespace
 
 void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned threads, bool shown)
 {
-  OrderedLoad load(frags, first, shown);
-  run_threads(threads, [&load](unsigned) { load.work(); });
-  load.emit_in_order();
+  const std::shared_ptr<OrderedLoad> load = std::make_shared<OrderedLoad>(frags, first, shown);
+  std::vector<std::thread> workers = start_workers(threads, load);
+  // Without any worker, this thread loads them all, in order.
+  if (workers.empty()) load->work();
+  if (load->wait_for_outcome()) {
+    for (std::thread& worker : workers) worker.join();
+  } else {
+    for (std::thread& worker : workers) worker.detach();
+    gLeftBehind.store(true);
+  }
+  load->emit_in_order(frags, first);
 }
+
+bool workers_left_behind() { return gLeftBehind.load(); }
 
 }  // namespace tolva

@@ -142,7 +142,8 @@ t_Residue* CRmsEngine::GeneralizeBase(t_Residue* a, t_Residue* b)
   if (a->is_Pyrimidine() && b->is_Pyrimidine()) return r_Pyrimidine;
   if (a->is_RNA() || b->is_RNA()) return r_RNA;
   if (a->is_AminoAcid() && b->is_AminoAcid()) return r_AminoAcid;
-  CFatalIntLibException e("Unsupported type correspondence: ", "CRmsEngine", 622);
+  // Two different molecules paired by order: the user's mistake, not ours.
+  CException e("Unsupported type correspondence: ");
   e << a->getName() << " with " << b->getName();
   throw e;
 }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <ctime>
 #include <glob.h>
+#include <sys/stat.h>
 #include <malloc.h>
 #include <iostream>
 #include <new>
@@ -21,6 +22,7 @@
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Options.h"
+#include "OrderedLoad.h"
 #include "PhaseTimes.h"
 #include "ResidueType.h"
 #include "RmsEngine.h"
@@ -56,9 +58,16 @@ struct Inputs
   std::exception_ptr failure;
 };
 
-// Expands a pattern into every path it names, in glob order.
+// An existing path is taken as it is, so that a file whose name holds
+// pattern characters is never replaced by another; only a name of nothing
+// is expanded, into every path it matches, in glob order.
 void add_pattern(Inputs& inputs, const std::string& pattern)
 {
+  struct stat st;
+  if (lstat(pattern.c_str(), &st) == 0) {
+    inputs.paths.push_back(pattern);
+    return;
+  }
   glob_t found;
   found.gl_offs = 0;
   int status = glob(pattern.c_str(), kGlobFlags, nullptr, &found);
@@ -127,6 +136,20 @@ void add_list_file(Inputs& inputs, const std::string& list)
     throw;
   }
   std::fclose(file);
+}
+
+// The -o file replaces what it names: never one of the inputs (through a
+// link or under another name), whose records it would not all carry.
+void refuse_output_over_input(const char* output, const std::vector<std::string>& inputs)
+{
+  struct stat out, in;
+  if (output == nullptr || stat(output, &out) != 0) return;
+  for (const std::string& input : inputs)
+    if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+      CException e("Alignment file ");
+      e << output << " is one of the input files.";
+      throw e;
+    }
 }
 
 const char* flag(bool value) { return value ? "true" : "false"; }
@@ -203,6 +226,7 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
   } catch (...) {
     inputs.failure = std::current_exception();
   }
+  refuse_output_over_input(engine.GetPdbAlignFile(), inputs.paths);
   engine.AddFrags(inputs.paths);
   if (inputs.failure) {
     try {
@@ -223,9 +247,15 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
   engine.Execute();
 }
 
-void error_line(const CException& e)
+// Prints the run's error line; the status of a failed run.
+int error_line(const CException& e)
 {
   std::cerr << kProgramName << ":" << kProgramVersion << ": " << e << std::endl;
+  if (tolva::workers_left_behind()) {
+    std::cout.flush();
+    std::_Exit(1);
+  }
+  return 1;
 }
 
 }  // namespace
@@ -256,14 +286,11 @@ int main(int argc, char* argv[])
     try {
       run(engine, argc, argv);
     } catch (const CException& e) {
-      error_line(e);
-      return 1;
+      return error_line(e);
     } catch (const std::bad_alloc&) {
-      error_line(CException("Out of memory."));
-      return 1;
+      return error_line(CException("Out of memory."));
     } catch (const std::exception& e) {
-      error_line(CException(e.what()));
-      return 1;
+      return error_line(CException(e.what()));
     }
   }
   tolva::phase_done("teardown");

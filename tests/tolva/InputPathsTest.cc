@@ -1,0 +1,113 @@
+// Inputs as other programs hand them over, end to end: residues paired by
+// order past one that validation leaves out, a file that fails ahead of a
+// FIFO nobody writes, documents through pipes, names that look like
+// patterns, and an -o path that is an input.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "RunTool.h"
+#include "StructureFiles.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string resolved(std::string text, const TempDir& dir)
+{
+  for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.path() + "/");
+  return text;
+}
+
+}  // namespace
+
+TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
+{
+  TempDir dir;
+  // Model 2 without C5' of B3: validation leaves B3 out, and by order the
+  // gap is B3's place, after the 51 residues of chain A under -e (sorted
+  // by id) and third under -f (the file starts with chain B).
+  std::vector<AtomLine> atoms;
+  std::set<int> chainA;
+  for (const AtomLine& a : read_atoms(example(2))) {
+    if (a.chain() == 'A' && a.text.compare(0, 4, "ATOM") == 0) chainA.insert(a.number());
+    if (!(a.name() == " C5'" && a.chain() == 'B' && a.number() == 3)) atoms.push_back(a);
+  }
+  write_atoms(dir.file("m2.pdb"), atoms);
+  for (AtomLine& a : atoms) a.set_number(a.number() + 100);
+  write_atoms(dir.file("m2-renumbered.pdb"), atoms);
+  const std::string sortedGap = std::to_string(chainA.size() + 3);
+  ASSERT_EQ(symlink(example(2).c_str(), dir.file("x[1].pdb").c_str()), 0);
+  ASSERT_EQ(symlink(example(3).c_str(), dir.file("x1.pdb").c_str()), 0);
+  write_file(dir.file("a.pdb"), read_file(dir.file("m2.pdb")));
+  ASSERT_EQ(symlink("a.pdb", dir.file("link.pdb").c_str()), 0);
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  const std::string one = example(1), doc = std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model1-dna.xml.gz";
+  write_file(dir.file("list"), one + "\n" + resolved("@x[1].pdb\n", dir));
+
+  struct Case
+  {
+    std::string command;  // a shell line; "tolva" runs the tool, '@' is the folder
+    int status;
+    std::string out;  // a pattern
+    std::string err;  // exactly
+  };
+  auto unused = [](const std::string& k) {
+    return "Residues " + k + " not used in alignment\nResidues " + k + " not used in comparison\n";
+  };
+  const std::string rmsd12 = "^\n  RMSD = 1\\.29253 Angstroms\n\n$", zero = "^\n  RMSD = 0 Angstroms\n\n$";
+  const std::string gapped = "^\n  RMSD = 1\\.30276 Angstroms\n\n$";
+  const Case cases[] = {
+    // By order, the residue validation leaves out leaves its own gap: the
+    // RMSD is the one by id.
+    {"tolva " + one + " @m2.pdb", 0, gapped, unused("B3")},
+    {"tolva -e " + one + " @m2-renumbered.pdb", 0, gapped, unused(sortedGap)},
+    {"tolva -f " + one + " @m2-renumbered.pdb", 0, gapped, unused("3")},
+    // Two molecules by order: the user's mistake. Residue 1 of the DNA
+    // document lacks its phosphate, so its gap pairs nothing with MET A1.
+    {"tolva -e " + doc + " " + one, 1, "^$", "tolva:4.0: Unsupported type correspondence: dA with LYS\n"},
+    // A FIFO without writer after a file that fails: every -j ends as -j 1.
+    {"tolva -c -j 1 " + one + " @nosuch.pdb @fifo", 1, "^$",
+     "File @nosuch.pdb No such file or directory\ntolva:4.0: File @nosuch.pdb not found.\n"},
+    {"tolva -c -j 8 " + one + " @nosuch.pdb @fifo", 1, "^$",
+     "File @nosuch.pdb No such file or directory\ntolva:4.0: File @nosuch.pdb not found.\n"},
+    // Pipes, read once: the document plain and gzip, and a gzip PDB file.
+    {"zcat " + doc + " | tolva /dev/stdin " + one, 0, zero, ""},
+    {"cat " + doc + " | tolva -j 4 /dev/stdin " + one, 0, zero, ""},
+    {"tolva <(zcat " + doc + ") " + one, 0, zero, ""},
+    {"timeout 60 dd status=none conv=notrunc if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva " + one + " @fifo", 0, rmsd12, ""},
+    // A name of an existing file is no pattern; one of nothing still is.
+    {"tolva " + one + " '@x[1].pdb'", 0, rmsd12, ""},
+    {"tolva -i @list", 0, rmsd12, ""},
+    {"tolva " + one + " '@x[2].pdb'", 1, "^$", "File @x[2].pdb No such file or directory\n"
+                                               "tolva:4.0: File @x[2].pdb not found.\n"},
+    // -o over an input, under its name, through a link, or named otherwise.
+    {"tolva -o @a.pdb @a.pdb " + one, 1, "^$", "tolva:4.0: Alignment file @a.pdb is one of the input files.\n"},
+    {"tolva -o @link.pdb " + one + " @a.pdb", 1, "^$",
+     "tolva:4.0: Alignment file @link.pdb is one of the input files.\n"},
+    {"tolva -o @./a.pdb -c -j 4 " + one + " @a.pdb", 1, "^$",
+     "tolva:4.0: Alignment file @./a.pdb is one of the input files.\n"},
+    {"tolva -o @out.pdb " + one + " @a.pdb", 0, gapped, unused("B3")},
+  };
+  const std::string kept = read_file(dir.file("a.pdb"));
+  const std::vector<std::pair<std::string, std::string>> env = {{"T", TOLVA_BINARY}};
+  for (const Case& c : cases) {
+    std::string line = resolved(c.command, dir);
+    for (size_t at = 0; (at = line.find("tolva ", at)) != std::string::npos;) {
+      line.replace(at, 6, "timeout 60 \"$T\" ");
+      at += 16;
+    }
+    ToolRun run = run_program("/bin/bash", {"-c", line}, "", env);
+    EXPECT_EQ(run.status, c.status) << line << "\n" << run.err;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex(c.out))) << line << "\n" << run.out;
+    EXPECT_EQ(run.err, resolved(c.err, dir)) << line;
+  }
+  EXPECT_EQ(read_file(dir.file("a.pdb")), kept);
+  EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
+}
