@@ -44,6 +44,19 @@ CResIdSet& CResIdSet::operator=(const CResIdSet& other)
   return *this;
 }
 
+// Swapped sets keep their nodes: the cursor still points at its id.
+CResIdSet& CResIdSet::operator=(CResIdSet&& other) noexcept
+{
+  if (this != &other) {
+    const bool atEnd = other.cursor == other.ids.end();
+    ids.clear();
+    ids.swap(other.ids);
+    cursor = atEnd ? ids.end() : other.cursor;
+    other.cursor = other.ids.begin();
+  }
+  return *this;
+}
+
 std::pair<CResIdSet::const_iterator, bool> CResIdSet::insert(const CResId& id)
 {
   auto result = ids.insert(id);

@@ -32,6 +32,8 @@ public:
   CResIdSet(int number, char chain);
   CResIdSet(const CResIdSet& other);
   CResIdSet& operator=(const CResIdSet& other);
+  // Takes the other's ids without a copy, leaving it empty.
+  CResIdSet& operator=(CResIdSet&& other) noexcept;
   ~CResIdSet() = default;
 
   const_iterator begin() const { return ids.begin(); }

@@ -123,6 +123,24 @@ CFragHandler& CFragHandler::operator=(const CFragHandler& other)
   return *this;
 }
 
+CFragHandler& CFragHandler::operator=(CFragHandler&& other) noexcept
+{
+  if (this == &other) return *this;
+  residues = std::move(other.residues);
+  std::swap(name, other.name);
+  ids = std::move(other.ids);
+  serial = other.serial;
+  store = std::move(other.store);
+  light = other.light;
+  lightResidues = std::move(other.lightResidues);
+  lightXyz = std::move(other.lightXyz);
+  alignAtoms.clear();
+  rmsdAtoms.clear();
+  rmsdSharesAlign = false;
+  counted = false;
+  return *this;
+}
+
 CFragHandler::~CFragHandler() { delete[] name; }
 
 const char* CFragHandler::GetFileName() const { return name != nullptr ? name : "(null)"; }

@@ -30,6 +30,9 @@ public:
   // Copies share the residues and start with empty atom lists.
   CFragHandler(const CFragHandler& other);
   CFragHandler& operator=(const CFragHandler& other);
+  // Takes the other's residues and name over, leaving it empty: a loaded
+  // handler handed on without a copy of its atoms.
+  CFragHandler& operator=(CFragHandler&& other) noexcept;
   ~CFragHandler();
 
   // Reads the file: the first model, validated unless -n, keyed by residue

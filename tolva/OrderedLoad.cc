@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "AtomType.h"
 #include "Messagestream.h"
@@ -52,7 +53,7 @@ public:
   bool wait_for_outcome()
   {
     std::unique_lock<std::mutex> lock(mutex);
-    finished.wait(lock, [this] { return prefix == done.size() || prefix > failed(); });
+    decided.wait(lock, [this] { return outcome_known(); });
     return prefix == done.size();
   }
 
@@ -62,7 +63,7 @@ public:
       std::cerr << slots[k].messages << std::flush;
       if (slots[k].failure) std::rethrow_exception(slots[k].failure);
     }
-    for (size_t k = 0; k < frags.size(); ++k) into[from + k] = frags[k];
+    for (size_t k = 0; k < frags.size(); ++k) into[from + k] = std::move(frags[k]);
   }
 
 private:
@@ -101,7 +102,12 @@ private:
     done[k] = 1;
     while (prefix < done.size() && done[prefix]) ++prefix;
     finished.notify_all();
+    // The caller wakes once, not once per file.
+    if (outcome_known()) decided.notify_one();
   }
+
+  // Under the lock: all loaded, or the first failure and all before it.
+  bool outcome_known() const { return prefix == done.size() || prefix > failed(); }
 
   // Every file before k is finished: the misc types they make exist.
   void wait_for_files_before(size_t k)
@@ -118,6 +124,7 @@ private:
   std::atomic<size_t> firstFailure{std::numeric_limits<size_t>::max()};
   std::mutex mutex;
   std::condition_variable finished;
+  std::condition_variable decided;
   std::vector<char> done;
   size_t prefix = 0;
 };
