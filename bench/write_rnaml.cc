@@ -1,6 +1,7 @@
-// Writes an RNAML document through the binding's own marshaller: the atoms
-// of a PDB file's first model, repeated to reach the size wanted, for the
-// RNAML reading timed by hand (a program of its own, not a benchmark).
+// Writes an RNAML document through the binding's own marshaller: the ATOM
+// records of a PDB file's first model (waters and ligands left out),
+// repeated to reach the size wanted, for the RNAML reading timed by hand
+// (a program of its own, not a benchmark).
 //
 //     write_rnaml STRUCTURE.pdb[.gz] OUT.xml[.gz] [COPIES]
 //
@@ -30,7 +31,7 @@ std::vector<std::string> first_model_atoms(const char* path)
     std::string text(line);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     if (text.compare(0, 6, "ENDMDL") == 0) break;
-    if ((text.compare(0, 6, "ATOM  ") == 0 || text.compare(0, 6, "HETATM") == 0) && text.size() >= 54)
+    if (text.compare(0, 6, "ATOM  ") == 0 && text.size() >= 54)
       atoms.push_back(text);
   }
   gzclose(in);

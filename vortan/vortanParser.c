@@ -1110,7 +1110,10 @@ static vortanDOCUMENT *document(void)
     misc = miscList();
   }
   vortanDOCUMENT *document = NULL;
-  if (misc && expect(VORTAN_END)) document = made(vortannewDocument(head, root, misc));
+  /* After a fatal error the scanner gives the end at once, also when the
+     input failed right after the root: that input never came to its end. */
+  if (vortanparseState.scan.failure) stop(2);
+  else if (misc && expect(VORTAN_END)) document = made(vortannewDocument(head, root, misc));
   if (!document) {
     vortandelete(head);
     vortandelete(root);

@@ -257,8 +257,10 @@ TEST(VortanParser, RegisteredDTDVersionChosenAtTheFirstTag)
   }
 }
 
-// Plain, gzip and failing input: a damaged gzip stream is the scanner's
-// fatal input failure, which ends the parse and not the process.
+// Plain, gzip and failing input: a damaged gzip stream, or one cut short
+// (in its middle, or of its trailer alone after the whole document), is
+// the scanner's fatal input failure, which ends the parse and not the
+// process.
 TEST(VortanParser, GzipInputAndInputFailure)
 {
   testing_support::TempDir dir;
@@ -266,15 +268,21 @@ TEST(VortanParser, GzipInputAndInputFailure)
   gzFile packed = gzopen(dir.file("doc.gz").c_str(), "wb");
   gzwrite(packed, document.data(), document.size());
   gzclose(packed);
-  std::string damaged = testing_support::read_file(dir.file("doc.gz"));
+  const std::string whole = testing_support::read_file(dir.file("doc.gz"));
+  std::string damaged = whole;
   damaged.replace(20, 20, std::string(20, '\xff'));  // no valid deflate block
   testing_support::write_file(dir.file("bad.gz"), damaged);
+  testing_support::write_file(dir.file("cut.gz"), whole.substr(0, whole.size() / 2));
+  testing_support::write_file(dir.file("no-trailer.gz"), whole.substr(0, whole.size() - 8));
 
   const struct {
     const char* file;
     int result;
     const char* message;
-  } cases[] = {{"doc.gz", 0, ""}, {"bad.gz", 2, "input in flex scanner failed\n"}};
+  } cases[] = {{"doc.gz", 0, ""},
+               {"bad.gz", 2, "input in flex scanner failed\n"},
+               {"cut.gz", 2, "input in flex scanner failed\n"},
+               {"no-trailer.gz", 2, "input in flex scanner failed\n"}};
   for (const auto& c : cases) {
     FILE* file = fopen(dir.file(c.file).c_str(), "rb");
     vortanin = vortannewGZIPInputStream(vortannewFileInputStreamFILE(file));
