@@ -180,8 +180,7 @@ TEST_F(RnamlTool, TheParsersFindingPrecedesTheReadersConclusion)
 // layout coordinates, which never reach an RMSD, are read as far as they
 // go; a refused document still prints its validity findings, ahead of the
 // reader's conclusion; a file that cannot be opened is named by the reader
-// before the error line; a gzip document cut of its trailer gives nothing
-// to compare, as the same cut of a PDB file does.
+// before the error line; a gzip document cut of its trailer is refused.
 TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
 {
   const std::string text = read_file(dir.file("a.xml"));

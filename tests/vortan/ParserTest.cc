@@ -262,9 +262,8 @@ TEST(VortanParser, RegisteredDTDVersionChosenAtTheFirstTag)
 }
 
 // Plain, gzip and failing input: a damaged gzip stream, or one cut short
-// (in its middle, or of its trailer alone after the whole document), is
-// the scanner's fatal input failure, which ends the parse and not the
-// process.
+// (even of its trailer alone), is the scanner's fatal input failure, which
+// ends the parse and not the process.
 TEST(VortanParser, GzipInputAndInputFailure)
 {
   testing_support::TempDir dir;
@@ -283,10 +282,8 @@ TEST(VortanParser, GzipInputAndInputFailure)
     const char* file;
     int result;
     const char* message;
-  } cases[] = {{"doc.gz", 0, ""},
-               {"bad.gz", 2, "input in flex scanner failed\n"},
-               {"cut.gz", 2, "input in flex scanner failed\n"},
-               {"no-trailer.gz", 2, "input in flex scanner failed\n"}};
+  } cases[] = {{"doc.gz", 0, ""}, {"bad.gz", 2, "input in flex scanner failed\n"},
+               {"cut.gz", 2, "input in flex scanner failed\n"}, {"no-trailer.gz", 2, "input in flex scanner failed\n"}};
   for (const auto& c : cases) {
     FILE* file = fopen(dir.file(c.file).c_str(), "rb");
     vortanin = vortannewGZIPInputStream(vortannewFileInputStreamFILE(file));

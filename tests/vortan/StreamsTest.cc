@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -52,21 +53,6 @@ std::string read_all(vortanINPUTSTREAM* in, int end = 0)
   return out;
 }
 
-// A file as zlib's own gzread gives it, and gzerror and gzclose after it.
-struct ZlibRead
-{
-  explicit ZlibRead(const std::string& path) : file(gzopen(path.c_str(), "rb"))
-  {
-    for (int n; (n = gzread(file, buffer, sizeof buffer)) > 0;) bytes.append(buffer, n);
-    message = gzerror(file, &error);
-    close = gzclose(file);
-  }
-  gzFile file;
-  char buffer[100];
-  std::string bytes, message;
-  int error, close;
-};
-
 void write_all(vortanOUTPUTSTREAM* out, const std::string& bytes)
 {
   vortanwriteOutputStreamChar(out, bytes[0]);
@@ -101,24 +87,22 @@ TEST(VortanStreams, FileAndGzipRoundTripsAgreeAndLeaveNothingOpen)
   EXPECT_EQ(raw.substr(0, 2), "\x1f\x8b");
   EXPECT_NE(raw, bytes);
 
-  write_file(dir.file("no-trailer"), raw.substr(0, raw.size() - 8));
-  write_file(dir.file("cut"), raw.substr(0, raw.size() / 2));
+  write_file(dir.file("cut-trailer"), raw.substr(0, raw.size() - 8));
+  write_file(dir.file("cut-middle"), raw.substr(0, raw.size() / 2));
 
   // The files read back through a gzip stream over a file stream: the
-  // compressed one inflated, the plain one read through; one cut short
-  // (of its trailer, or in its middle) gives what zlib gives of it, then
-  // fails with zlib's error, whose message zlib prefixes with the path.
-  const struct {
-    const char* name;
-    bool whole;
-  } files[] = {{"plain", true}, {"packed", true}, {"no-trailer", false}, {"cut", false}};
-  for (const auto& f : files) {
-    const std::string name = f.name;
-    const ZlibRead zlib(dir.file(name));
-    EXPECT_EQ(zlib.error != Z_OK, !f.whole) << name;
-    if (f.whole) {
-      EXPECT_EQ(zlib.bytes, bytes) << name;
-    }
+  // compressed one inflated, the plain one read through, those cut short
+  // failing at their end, each as zlib's own gzread reads it (its message
+  // names the path, the stream's names nothing).
+  for (const std::string name : {"plain", "packed", "cut-trailer", "cut-middle"}) {
+    gzFile zlib = gzopen(dir.file(name).c_str(), "rb");
+    std::string expected(bytes.size(), '\0');
+    expected.resize(std::max(gzread(zlib, &expected[0], expected.size()), 0));
+    int error;
+    const std::string message = gzerror(zlib, &error);
+    const int closed = gzclose(zlib);
+    EXPECT_EQ(error != Z_OK, name.compare(0, 3, "cut") == 0) << name;
+    EXPECT_TRUE(error != Z_OK || expected == bytes) << name;
     vortanINPUTSTREAM* in = vortannewFileInputStreamString(dir.file(name).c_str());
     int fd = vortangetFileInputStreamFD(in);
     vortanINPUTSTREAM* gz = vortannewGZIPInputStream(in);
@@ -126,13 +110,12 @@ TEST(VortanStreams, FileAndGzipRoundTripsAgreeAndLeaveNothingOpen)
     EXPECT_FALSE(is_open(fd)) << name << ": the FILE was closed";
     EXPECT_EQ(vortanisInputStream(gz), 1);
     EXPECT_EQ(vortanreadInputStreamChar(gz), 0) << name;
-    EXPECT_EQ(read_all(gz, f.whole ? 0 : -1), zlib.bytes.substr(1)) << name;
+    EXPECT_EQ(read_all(gz, error ? -1 : 0), expected.substr(1)) << name;
     EXPECT_NE(vortangetInputStreamEOS(gz), 0);
     EXPECT_EQ(vortanreadInputStreamChar(gz), -1);
-    EXPECT_EQ(vortangetInputStreamError(gz), zlib.error) << name;
-    const std::string message = vortangetInputStreamErrorString(gz);
-    EXPECT_EQ(f.whole ? message : dir.file(name) + ": " + message, zlib.message) << name;
-    EXPECT_EQ(vortancloseInputStream(gz), zlib.close) << name;
+    EXPECT_EQ(vortangetInputStreamError(gz), error) << name;
+    EXPECT_EQ(error ? dir.file(name) + ": " + vortangetInputStreamErrorString(gz) : "", message) << name;
+    EXPECT_EQ(vortancloseInputStream(gz), closed) << name;
     EXPECT_EQ(vortancloseInputStream(gz), 0);
     vortandeleteInputStream(gz);
   }
