@@ -8,11 +8,11 @@
  *
  * The capacity doubles as needed (or grows to the size of one bigger
  * piece), so appending is amortised constant time per byte and a buffer
- * holds at most about twice its bytes; sizes are checked against overflow. The first failure (no
- * memory, or a size past SIZE_MAX) is reported once, latched in `failed`,
- * and makes later appends and the take do nothing but fail, so a caller may
- * test only at the end. The bytes may hold NULs; the String made from them
- * ends at the first. */
+ * holds at most about twice its bytes; sizes are checked against
+ * overflow. The first failure (no memory, or a size past SIZE_MAX) is
+ * reported once, latched in `failed`, and makes later appends and the take
+ * do nothing but fail, so a caller may test only at the end. The bytes may
+ * hold NULs; the String made from them ends at the first. */
 #ifndef VORTAN_BYTE_BUFFER_H
 #define VORTAN_BYTE_BUFFER_H
 
