@@ -14,7 +14,7 @@
 #include "vortanRecords.h"
 #include "vortanValidator.h"
 
-const char rnamlSystemIdentifier[] = "http://www-lbit.iro.umontreal.ca/rnaml/current/rnaml.dtd";
+const char rnamlSystemIdentifier[] = "rnaml.dtd";
 
 static const char source[] = "marshaller";
 

@@ -1,6 +1,6 @@
 /* Writing RNAML documents: a root record (Rnaml) as a whole XML document,
- * its prolog declaring the document type "rnaml" with the published DTD's
- * SYSTEM identifier, and the marshaller, which writes documents compactly
+ * its prolog declaring the document type "rnaml" with the SYSTEM identifier
+ * "rnaml.dtd", and the marshaller, which writes documents compactly
  * or indented, validated against the registered RNAML 1.1 DTD on demand.
  *
  *   rnamlOBJECT *m = rnamlnewMarshaller();
@@ -26,7 +26,10 @@
 extern "C" {
 #endif
 
-/* The SYSTEM identifier of the written DOCTYPE. */
+/* The SYSTEM identifier of the written DOCTYPE: a DTD file beside the
+   document, where validating readers that have no DTD of their own look.
+   It names no host, and the toolkit never fetches it: the RNAML 1.1 DTD is
+   compiled in. */
 extern const char rnamlSystemIdentifier[];
 
 /* The XML declaration (version 1.0) and the DOCTYPE "rnaml" with its

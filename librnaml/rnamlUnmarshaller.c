@@ -43,6 +43,14 @@ void rnamlsetUnmarshallerValidating(rnamlOBJECT *unmarshaller, int validating)
   if (rnamlisUnmarshaller(unmarshaller)) RNAML_TOOL(unmarshaller)->validating = validating;
 }
 
+static void unreadable(const vortanINPUTSTREAM *stream)
+{
+  char reason[160];
+  snprintf(reason, sizeof reason, "the input could not be read: %s",
+           vortangetInputStreamErrorString(stream));
+  rnamlfailReading(reason);
+}
+
 rnamlOBJECT *rnamlunmarshallUnmarshallerStream(const rnamlOBJECT *unmarshaller,
                                                vortanINPUTSTREAM *stream)
 {
@@ -65,6 +73,9 @@ rnamlOBJECT *rnamlunmarshallUnmarshallerStream(const rnamlOBJECT *unmarshaller,
   vortanDOCUMENT *document = vortanast;
   vortanast = NULL;
   rnamlOBJECT *root = rnamlendReading(document != NULL);
+  /* A stream that failed, a gzip file cut short among them, gave what it
+     read as a document cut short: its own reason is the one to give. */
+  if (!root && vortangetInputStreamError(stream)) unreadable(stream);
   /* A document read to its end was validated to its end, whether or not
      its records could be built: its findings are its own. */
   if (validating) vortanreleaseParseFindings(document != NULL);

@@ -19,7 +19,9 @@
  * where the tables do not let it (an atom directly in a model), and when
  * memory runs out. These print nothing of their own (the toolkit may print
  * its well-formedness findings) and leave errno as it was; a rejected
- * document is not validated. rnamlgetReason says why.
+ * document is not validated. rnamlgetReason says why: for a stream that
+ * failed (a gzip file cut short), "the input could not be read: " and the
+ * stream's error string.
  *
  * One document is read at a time, on one thread: the state is global. */
 #ifndef RNAML_UNMARSHALLER_H

@@ -7,7 +7,7 @@
 #include "vortanRecord.h"
 #include "vortanString.h"
 
-enum { firstCapacity = 64 };
+enum { firstCapacity = 64, keptCapacity = 1 << 16 };
 
 void vortaninitByteBuffer(vortanByteBuffer *buffer)
 {
@@ -25,8 +25,12 @@ static int reserve(vortanByteBuffer *buffer, size_t needed)
     return -1;
   }
   if (needed + 1 <= buffer->capacity) return 0;
-  size_t capacity = buffer->capacity ? buffer->capacity : firstCapacity;
-  while (capacity < needed + 1) capacity = capacity > SIZE_MAX / 2 ? needed + 1 : capacity * 2;
+  /* Twice what was held, or just what is needed when that is more: a
+     buffer grown piece by piece holds at most twice its bytes, and one big
+     piece takes no more than its size. */
+  size_t capacity = buffer->capacity > SIZE_MAX / 2 ? SIZE_MAX : 2 * buffer->capacity;
+  if (capacity < firstCapacity) capacity = firstCapacity;
+  if (capacity < needed + 1) capacity = needed + 1;
   char *bytes = VORTAN_ALLOCATE(capacity);
   if (!bytes) return -1;
   if (buffer->length) memcpy(bytes, buffer->bytes, buffer->length);
@@ -66,6 +70,12 @@ int vortanappendByteBufferText(vortanByteBuffer *buffer, const char *text)
 
 void vortanresetByteBuffer(vortanByteBuffer *buffer)
 {
+  /* Memory stays for the next text only while it is small: a buffer that
+     once held a huge text would hold that much ever after. */
+  if (buffer->capacity > keptCapacity) {
+    vortanfreeByteBuffer(buffer);
+    return;
+  }
   buffer->length = 0;
   buffer->failed = 0;
   if (buffer->bytes) buffer->bytes[0] = '\0';

@@ -109,7 +109,10 @@ int vortanreadGZIPInputStream(vortanINPUTSTREAM *stream, void *buffer, int count
 {
   gzFile gz = vortantransferHandle(stream, gzTag, buffer, count);
   if (!gz) return -1;
-  return gzread(gz, buffer, (unsigned)count);
+  int read = gzread(gz, buffer, (unsigned)count);
+  /* zlib gives 0 for a stream cut short as for a whole one, telling them
+     apart only through gzerror: the cut one is a failed read here. */
+  return read == 0 && count > 0 && vortangzStreamError(stream, gzTag) != Z_OK ? -1 : read;
 }
 
 int vortancloseGZIPInputStream(vortanINPUTSTREAM *stream)
@@ -119,7 +122,7 @@ int vortancloseGZIPInputStream(vortanINPUTSTREAM *stream)
 
 int vortangetGZIPInputStreamError(const vortanINPUTSTREAM *stream)
 {
-  return vortangzStreamError(stream, gzTag, 1);
+  return vortangzStreamError(stream, gzTag);
 }
 
 const char *vortangetGZIPInputStreamErrorString(const vortanINPUTSTREAM *stream)

@@ -48,10 +48,13 @@ int vortanisGZIPInputStream(const void *record);
 int vortangetGZIPInputStreamEOS(const vortanINPUTSTREAM *stream);
 /* The next decompressed byte, or -1. */
 int vortanreadGZIPInputStreamChar(vortanINPUTSTREAM *stream);
-/* gzread's result: the bytes given, 0 at the end, -1 on error. */
+/* gzread's result: the bytes given, 0 at the end, -1 on error, also at
+   the end of a stream cut short of its gzip member's end. */
 int vortanreadGZIPInputStream(vortanINPUTSTREAM *stream, void *buffer, int count);
 int vortancloseGZIPInputStream(vortanINPUTSTREAM *stream);
-/* 0 at the end of the stream, else gzerror's number (errno for Z_ERRNO). */
+/* gzerror's number (errno for Z_ERRNO): 0 up to and at a proper end,
+   Z_BUF_ERROR once a stream cut short has ended. The string is zlib's
+   message, "" while there is no error. */
 int vortangetGZIPInputStreamError(const vortanINPUTSTREAM *stream);
 const char *vortangetGZIPInputStreamErrorString(const vortanINPUTSTREAM *stream);
 

@@ -134,7 +134,7 @@ int vortancloseGZIPOutputStream(vortanOUTPUTSTREAM *stream)
 
 int vortangetGZIPOutputStreamError(const vortanOUTPUTSTREAM *stream)
 {
-  return vortangzStreamError(stream, gzTag, 0);
+  return vortangzStreamError(stream, gzTag);
 }
 
 const char *vortangetGZIPOutputStreamErrorString(const vortanOUTPUTSTREAM *stream)

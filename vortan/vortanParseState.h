@@ -56,8 +56,14 @@ enum {
   vortanInputReadSize = 8192,
   vortanConditionStackStep = 25,
   vortanMaxNesting = 10000,      /* open elements, or open particle groups */
+  /* The longest text, entities expanded: a run of character data, an
+     attribute value, a name, a comment, a processing instruction, a
+     literal. Trusted parsers bound texts so, and a document that holds
+     more is taken for an attack on memory, not for data. */
+  vortanMaxText = 10000000,
 };
-/* The longest token, and the most entity text expanded in one document. */
+/* The most the input buffer grows to, and the most entity text expanded
+   in one document. */
 #define VORTAN_MAX_TOKEN ((size_t)1 << 30)
 #define VORTAN_MAX_EXPANSION ((size_t)16 << 20)
 
@@ -166,6 +172,10 @@ int vortanscanPushEntity(const char *name, int parameter, const char *prefix, co
 /* Ends the parse with a fatal message on standard error: the scanner gives
    only the end from now on. */
 void vortanscanFail(const char *message);
+/* Whether a text of length bytes may grow by more: 1, or 0 after the
+   well-formedness failure that names the bound and the line, which stops
+   the parse as vortanscanFail does. */
+int vortanscanTextFits(size_t length, size_t more);
 
 /* Between the scanner and its buffers. cur and lim always span the rest of
    the current buffer's top frame: SaveWindow stores the position in the

@@ -996,8 +996,11 @@ static void textPiece(void)
       free(P.firstPiece);
       P.firstPiece = NULL;
     }
-    if (is(VORTAN_CHARREF)) vortanappendByteBufferChar(&P.text, (char)P.character);
-    else vortanappendByteBufferText(&P.text, P.value);
+    /* Each piece is within the bound; the run they make must be too. */
+    const char *piece = is(VORTAN_CHARREF) ? NULL : P.value;
+    if (!vortanscanTextFits(P.text.length, piece ? strlen(piece) : 1)) stop(2);
+    else if (piece) vortanappendByteBufferText(&P.text, piece);
+    else vortanappendByteBufferChar(&P.text, (char)P.character);
   }
   P.inText = 1;
   advance();
@@ -1110,7 +1113,10 @@ static vortanDOCUMENT *document(void)
     misc = miscList();
   }
   vortanDOCUMENT *document = NULL;
-  if (misc && expect(VORTAN_END)) document = made(vortannewDocument(head, root, misc));
+  /* After a fatal error the scanner gives the end at once, also when the
+     input failed right after the root: that input never came to its end. */
+  if (vortanparseState.scan.failure) stop(2);
+  else if (misc && expect(VORTAN_END)) document = made(vortannewDocument(head, root, misc));
   if (!document) {
     vortandelete(head);
     vortandelete(root);

@@ -47,6 +47,15 @@ static void entityFailure(const char *format, const char *name)
   vortanscanFail(NULL);
 }
 
+int vortanscanTextFits(size_t length, size_t more)
+{
+  if (length <= vortanMaxText && more <= vortanMaxText - length) return 1;
+  vortanreportf(vortanwellFormedConstraintFailure, "The text at line %d runs past the %d bytes a text may hold.",
+                vortanLineNo, vortanMaxText);
+  vortanscanFail(NULL);
+  return 0;
+}
+
 /* --- input frames ------------------------------------------------------ */
 
 static vortanInputFrame *topFrame(void)
@@ -208,12 +217,11 @@ static int peek(size_t i)
 
 /* --- texts and tokens -------------------------------------------------- */
 
+/* Checked as the text grows, so that a huge one is refused when the bound
+   is passed, not once it has all been read. */
 static int put(vortanByteBuffer *buffer, const void *bytes, size_t n)
 {
-  if (n > VORTAN_MAX_TOKEN - buffer->length) {
-    vortanscanFail("fatal error - scanner input buffer overflow");
-    return -1;
-  }
+  if (!vortanscanTextFits(buffer->length, n)) return -1;
   if (vortanappendByteBuffer(buffer, bytes, n) < 0) {
     vortanscanFail(NULL);
     return -1;

@@ -166,11 +166,10 @@ int vortangzStreamEOS(const void *stream, int32_t tag)
   return gz ? gzeof(gz) != 0 : 1;
 }
 
-int vortangzStreamError(const void *stream, int32_t tag, int atEndIsZero)
+int vortangzStreamError(const void *stream, int32_t tag)
 {
   gzFile gz = vortanstreamHandle(stream, tag);
   if (!gz) return EINVAL;
-  if (atEndIsZero && gzeof(gz)) return 0;
   int number;
   gzerror(gz, &number);
   return number == Z_ERRNO ? errno : number;
@@ -182,7 +181,9 @@ const char *vortangzStreamErrorString(const void *stream, int32_t tag)
   if (!gz) return strerror(EINVAL);
   int number;
   const char *message = gzerror(gz, &number);
-  return number == Z_ERRNO ? strerror(errno) : message;
+  if (number == Z_ERRNO) return strerror(errno);
+  const char *name = strstr(message, ">: ");
+  return strncmp(message, "<fd:", 4) == 0 && name ? name + 3 : message;
 }
 
 static int closeGZIP(void *handle)

@@ -42,9 +42,12 @@ int vortanclosefileStream(void *stream, int32_t tag);
 void *vortannewGZIPStream(int32_t tag, void *fileStream, int32_t fileTag, const char *mode);
 void *vortanopenGZIPStreamFD(int32_t tag, int fd, const char *mode);
 int vortangzStreamEOS(const void *stream, int32_t tag);
-/* gzerror's number, errno for Z_ERRNO; with atEndIsZero, 0 at the end of
-   the stream. EINVAL for a wrong record. */
-int vortangzStreamError(const void *stream, int32_t tag, int atEndIsZero);
+/* gzerror's number, errno for Z_ERRNO; EINVAL for a wrong record. A
+   stream that ends before its gzip member does (cut anywhere, its trailer
+   missing) holds Z_BUF_ERROR from then on, though zlib reads it as an end. */
+int vortangzStreamError(const void *stream, int32_t tag);
+/* gzerror's message without the name zlib gives the descriptor in front
+   of it ("<fd:5>: "), which no caller chose; strerror(errno) for Z_ERRNO. */
 const char *vortangzStreamErrorString(const void *stream, int32_t tag);
 int vortanclosegzStream(void *stream, int32_t tag);
 

@@ -180,7 +180,7 @@ TEST_F(RnamlTool, TheParsersFindingPrecedesTheReadersConclusion)
 // layout coordinates, which never reach an RMSD, are read as far as they
 // go; a refused document still prints its validity findings, ahead of the
 // reader's conclusion; a file that cannot be opened is named by the reader
-// before the error line.
+// before the error line; a gzip document cut of its trailer is refused.
 TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
 {
   const std::string text = read_file(dir.file("a.xml"));
@@ -202,6 +202,8 @@ TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
   flagged.replace(flagged.find("<coordinates>") + 13, text.find('<', at) - at, "nan 0 0");
   write_file(dir.file("nan.xml"), flagged);
   write_file(dir.file("wrong.xml"), "<rnaml version=\"1.1\"><model><atom/></model></rnaml>\n");
+  const std::string packed = read_file(dir.file("a.xml.gz"));
+  write_file(dir.file("cut.xml.gz"), packed.substr(0, packed.size() - 8));
 
   const std::string pair = run({"b.pdb", "a.xml"}).out, zork = "The attribute 'zork' is not present in element 'base' dtd\n";
   struct Case
@@ -227,6 +229,11 @@ TEST_F(RnamlTool, FindingsAndReasonsComeAheadOfTheErrorLine)
        "File wrong.xml: no RNAML molecule read: 'atom' may not stand in 'model'\n"
        "tolva:4.0: File wrong.xml has no residue to compare.\n",
      "-"},
+    {{"-v", "cut.xml.gz", "b.pdb"}, 1,
+     "input in flex scanner failed\n"
+     "File cut.xml.gz: no RNAML molecule read: the input could not be read: unexpected end of file\n"
+     "tolva:4.0: File cut.xml.gz could not be read: unexpected end of file.\n",
+     ""},
     {{"-c", "b.pdb", "absent.xml", "a.xml"}, 1,
      "File absent.xml No such file or directory\ntolva:4.0: File absent.xml not found.\n", "-"},
   };

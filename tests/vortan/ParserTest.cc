@@ -161,6 +161,10 @@ TEST(VortanParser, WellFormednessStopsThenAGoodParse)
     {"<!DOCTYPE a [<!ENTITY % p '%p;'><!ENTITY % q 'x'>]><a/>", 0, ""},
     {"<!DOCTYPE a [<!ENTITY % p '&#37;p;'> %p;]><a/>", 2, "The entity 'p' is recursively referenced.\n"},
     {billion_laughs(), 2, "The entity 'l1' expands past the 16 MiB a document may expand to.\n"},
+    {"<a>" + std::string(10000000, 'x') + "</a>", 0, ""},
+    {"<a>\n" + std::string(10000000, 'x') + "</a>", 2, "The text at line 2 runs past the 10000000 bytes a text may hold.\n"},
+    {"<a>" + std::string(9999999, 'x') + "&#65;&#65;</a>", 2, "The text at line 1 runs past the 10000000 bytes a text may hold.\n"},
+    {"<a b='" + std::string(10000001, 'x') + "'/>", 2, "The text at line 1 runs past the 10000000 bytes a text may hold.\n"},
     {"<a></a/>", 1, "vortan:1:parse error\n"},
     {"<a>\n<b>", 1, "vortan:2:parse error\n"},
     {"<a/><b/>", 1, "vortan:1:parse error\n"},
@@ -257,8 +261,9 @@ TEST(VortanParser, RegisteredDTDVersionChosenAtTheFirstTag)
   }
 }
 
-// Plain, gzip and failing input: a damaged gzip stream is the scanner's
-// fatal input failure, which ends the parse and not the process.
+// Plain, gzip and failing input: a damaged gzip stream, or one cut short
+// (even of its trailer alone), is the scanner's fatal input failure, which
+// ends the parse and not the process.
 TEST(VortanParser, GzipInputAndInputFailure)
 {
   testing_support::TempDir dir;
@@ -266,15 +271,19 @@ TEST(VortanParser, GzipInputAndInputFailure)
   gzFile packed = gzopen(dir.file("doc.gz").c_str(), "wb");
   gzwrite(packed, document.data(), document.size());
   gzclose(packed);
-  std::string damaged = testing_support::read_file(dir.file("doc.gz"));
+  const std::string whole = testing_support::read_file(dir.file("doc.gz"));
+  std::string damaged = whole;
   damaged.replace(20, 20, std::string(20, '\xff'));  // no valid deflate block
   testing_support::write_file(dir.file("bad.gz"), damaged);
+  testing_support::write_file(dir.file("cut.gz"), whole.substr(0, whole.size() / 2));
+  testing_support::write_file(dir.file("no-trailer.gz"), whole.substr(0, whole.size() - 8));
 
   const struct {
     const char* file;
     int result;
     const char* message;
-  } cases[] = {{"doc.gz", 0, ""}, {"bad.gz", 2, "input in flex scanner failed\n"}};
+  } cases[] = {{"doc.gz", 0, ""}, {"bad.gz", 2, "input in flex scanner failed\n"},
+               {"cut.gz", 2, "input in flex scanner failed\n"}, {"no-trailer.gz", 2, "input in flex scanner failed\n"}};
   for (const auto& c : cases) {
     FILE* file = fopen(dir.file(c.file).c_str(), "rb");
     vortanin = vortannewGZIPInputStream(vortannewFileInputStreamFILE(file));

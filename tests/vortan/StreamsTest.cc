@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -41,13 +42,14 @@ std::string all_bytes()
   return bytes;
 }
 
-std::string read_all(vortanINPUTSTREAM* in)
+// The bytes up to the end, which is 0 or, for a failed stream, -1.
+std::string read_all(vortanINPUTSTREAM* in, int end = 0)
 {
   std::string out;
   char buffer[100];
   int n;
   while ((n = vortanreadInputStream(in, buffer, sizeof buffer)) > 0) out.append(buffer, n);
-  EXPECT_EQ(n, 0);  // the end, not an error
+  EXPECT_EQ(n, end);
   return out;
 }
 
@@ -81,13 +83,26 @@ TEST(VortanStreams, FileAndGzipRoundTripsAgreeAndLeaveNothingOpen)
   EXPECT_EQ(vortanflushOutputStream(packed), Z_OK);
   EXPECT_EQ(vortancloseOutputStream(packed), Z_OK);
   vortandeleteOutputStream(packed);
-  std::string raw = read_file(dir.file("packed"));
+  const std::string raw = read_file(dir.file("packed"));
   EXPECT_EQ(raw.substr(0, 2), "\x1f\x8b");
   EXPECT_NE(raw, bytes);
 
-  // Both files read back through a gzip stream over a file stream: the
-  // compressed one inflated, the plain one read through.
-  for (const char* name : {"plain", "packed"}) {
+  write_file(dir.file("cut-trailer"), raw.substr(0, raw.size() - 8));
+  write_file(dir.file("cut-middle"), raw.substr(0, raw.size() / 2));
+
+  // The files read back through a gzip stream over a file stream: the
+  // compressed one inflated, the plain one read through, those cut short
+  // failing at their end, each as zlib's own gzread reads it (its message
+  // names the path, the stream's names nothing).
+  for (const std::string name : {"plain", "packed", "cut-trailer", "cut-middle"}) {
+    gzFile zlib = gzopen(dir.file(name).c_str(), "rb");
+    std::string expected(bytes.size(), '\0');
+    expected.resize(std::max(gzread(zlib, &expected[0], expected.size()), 0));
+    int error;
+    const std::string message = gzerror(zlib, &error);
+    const int closed = gzclose(zlib);
+    EXPECT_EQ(error != Z_OK, name.compare(0, 3, "cut") == 0) << name;
+    EXPECT_TRUE(error != Z_OK || expected == bytes) << name;
     vortanINPUTSTREAM* in = vortannewFileInputStreamString(dir.file(name).c_str());
     int fd = vortangetFileInputStreamFD(in);
     vortanINPUTSTREAM* gz = vortannewGZIPInputStream(in);
@@ -95,11 +110,12 @@ TEST(VortanStreams, FileAndGzipRoundTripsAgreeAndLeaveNothingOpen)
     EXPECT_FALSE(is_open(fd)) << name << ": the FILE was closed";
     EXPECT_EQ(vortanisInputStream(gz), 1);
     EXPECT_EQ(vortanreadInputStreamChar(gz), 0) << name;
-    EXPECT_EQ(read_all(gz), bytes.substr(1)) << name;
+    EXPECT_EQ(read_all(gz, error ? -1 : 0), expected.substr(1)) << name;
     EXPECT_NE(vortangetInputStreamEOS(gz), 0);
     EXPECT_EQ(vortanreadInputStreamChar(gz), -1);
-    EXPECT_EQ(vortangetInputStreamError(gz), 0) << name;
-    EXPECT_EQ(vortancloseInputStream(gz), Z_OK);
+    EXPECT_EQ(vortangetInputStreamError(gz), error) << name;
+    EXPECT_EQ(error ? dir.file(name) + ": " + vortangetInputStreamErrorString(gz) : "", message) << name;
+    EXPECT_EQ(vortancloseInputStream(gz), closed) << name;
     EXPECT_EQ(vortancloseInputStream(gz), 0);
     vortandeleteInputStream(gz);
   }
