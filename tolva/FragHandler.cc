@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -252,8 +251,8 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
 
 namespace {
 
-// A residue's number under -e and -f, by the residue's address.
-typedef std::vector<std::pair<std::uintptr_t, int>> Numbers;
+// A residue's number under -e and -f, by the residue itself.
+typedef std::unordered_map<const AbstractResidue*, int> Numbers;
 
 // Under -e and -f each residue is numbered by its place in the chosen
 // order: by id under -e (file order among equal ids), file order under
@@ -271,7 +270,7 @@ Numbers numbers_in_order(const Model& model)
   Numbers numbers;
   int k = 0;
   for (const AbstractResidue* r : order)
-    if (!__residue_validation || is_polymer(r)) numbers.emplace_back(reinterpret_cast<std::uintptr_t>(r), ++k);
+    if (!__residue_validation || is_polymer(r)) numbers.emplace(r, ++k);
   return numbers;
 }
 
@@ -309,11 +308,10 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
           << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
           << dropped << " dropped)" << std::endl;
   } else {
-    std::unordered_map<std::uintptr_t, std::unique_ptr<AbstractResidue>*> kept;
-    for (std::unique_ptr<AbstractResidue>& r : order) kept.emplace(reinterpret_cast<std::uintptr_t>(r.get()), &r);
-    for (const std::pair<std::uintptr_t, int>& n : numbers) {
-      auto found = kept.find(n.first);
-      if (found != kept.end()) keep(CResId(n.second, ' ', ' '), std::move(*found->second));
+    // Validation keeps residues where they are: each survivor is found.
+    for (std::unique_ptr<AbstractResidue>& r : order) {
+      Numbers::const_iterator n = numbers.find(r.get());
+      if (n != numbers.end()) keep(CResId(n->second, ' ', ' '), std::move(r));
     }
   }
   // The light copies are found by id; the ids are all different.

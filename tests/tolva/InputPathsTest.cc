@@ -72,9 +72,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // Two molecules by order: the user's mistake. Residue 1 of the DNA
     // document lacks its phosphate, so its gap pairs nothing with MET A1.
     {"tolva -e " + doc + " " + one, 1, "^$", "tolva:4.0: Unsupported type correspondence: dA with LYS\n"},
-    // A FIFO without writer after a file that fails: every -j ends as -j 1.
-    {"tolva -c -j 1 " + one + " @nosuch.pdb @fifo", 1, "^$",
-     "File @nosuch.pdb No such file or directory\ntolva:4.0: File @nosuch.pdb not found.\n"},
+    // A FIFO without writer after a file that fails: -j 8 ends as -j 1 does.
     {"tolva -c -j 8 " + one + " @nosuch.pdb @fifo", 1, "^$",
      "File @nosuch.pdb No such file or directory\ntolva:4.0: File @nosuch.pdb not found.\n"},
     // Pipes, read once: the document plain and gzip, and a gzip PDB file.
@@ -82,17 +80,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"cat " + doc + " | tolva -j 4 /dev/stdin " + one, 0, zero, ""},
     {"tolva <(zcat " + doc + ") " + one, 0, zero, ""},
     {"timeout 60 dd status=none conv=notrunc if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva " + one + " @fifo", 0, rmsd12, ""},
-    // A name of an existing file is no pattern; one of nothing still is.
+    // A name of an existing file is no pattern.
     {"tolva " + one + " '@x[1].pdb'", 0, rmsd12, ""},
     {"tolva -i @list", 0, rmsd12, ""},
-    {"tolva " + one + " '@x[2].pdb'", 1, "^$", "File @x[2].pdb No such file or directory\n"
-                                               "tolva:4.0: File @x[2].pdb not found.\n"},
-    // -o over an input, under its name, through a link, or named otherwise.
+    // -o over an input, under its name or through a link.
     {"tolva -o @a.pdb @a.pdb " + one, 1, "^$", "tolva:4.0: Alignment file @a.pdb is one of the input files.\n"},
-    {"tolva -o @link.pdb " + one + " @a.pdb", 1, "^$",
+    {"tolva -o @link.pdb -j 4 " + one + " @a.pdb", 1, "^$",
      "tolva:4.0: Alignment file @link.pdb is one of the input files.\n"},
-    {"tolva -o @./a.pdb -c -j 4 " + one + " @a.pdb", 1, "^$",
-     "tolva:4.0: Alignment file @./a.pdb is one of the input files.\n"},
     {"tolva -o @out.pdb " + one + " @a.pdb", 0, gapped, unused("B3")},
   };
   const std::string kept = read_file(dir.file("a.pdb"));
