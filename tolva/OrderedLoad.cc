@@ -57,7 +57,9 @@ public:
     return prefix == done.size();
   }
 
-  void emit_in_order(std::vector<CFragHandler>& into, size_t from)
+  // Writes the messages in file order up to the first failure, which is
+  // rethrown; without one, moves every loaded handler into `into`.
+  void hand_over(std::vector<CFragHandler>& into, size_t from)
   {
     for (size_t k = 0; k < slots.size(); ++k) {
       std::cerr << slots[k].messages << std::flush;
@@ -154,7 +156,7 @@ void load_in_order(std::vector<CFragHandler>& frags, size_t first, unsigned thre
     for (std::thread& worker : workers) worker.detach();
     gLeftBehind.store(true);
   }
-  load->emit_in_order(frags, first);
+  load->hand_over(frags, first);
 }
 
 bool workers_left_behind() { return gLeftBehind.load(); }
