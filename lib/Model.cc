@@ -12,6 +12,7 @@
 #include "AtomSet.h"
 #include "Binstream.h"
 #include "Messagestream.h"
+#include "PdbNames.h"
 #include "Pdbstream.h"
 #include "ResId.h"
 #include "ResidueFactory.h"
@@ -166,6 +167,14 @@ bool is_polymer(const AbstractResidue* r)
 {
   const t_Residue* t = r->getType();
   return t != nullptr && (t->is_NucleicAcid() || t->is_AminoAcid());
+}
+
+bool is_named_polymer(const AbstractResidue* r)
+{
+  const t_Residue* t = r->getType();
+  if (t != nullptr && t->is_Misc()) t = pdb_residue_type(t->getName(), std::strlen(t->getName()));
+  if (t == nullptr) return false;
+  return t->is_A() || t->is_C() || t->is_G() || t->is_U() || t->is_T() || (t->is_AminoAcid() && t != r_AminoAcid);
 }
 
 namespace {

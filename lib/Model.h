@@ -122,6 +122,11 @@ private:
 // demoted the incomplete ones.
 bool is_polymer(const AbstractResidue* residue);
 
+// A nucleotide or an amino acid by the name of its type, also when it was
+// demoted as it was read (a critical atom missing): the misc type keeps
+// that name. Phosphate, waters, ions, ligands and unknown names are none.
+bool is_named_polymer(const AbstractResidue* residue);
+
 // Reads one model: the residues up to ENDMDL, END or the end of input.
 iPdbstream& operator>>(iPdbstream& is, Model& model);
 oPdbstream& operator<<(oPdbstream& os, const Model& model);

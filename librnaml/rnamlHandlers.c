@@ -8,7 +8,8 @@
  * The text an element's end tag converts is the character data since the
  * last tag of an element of the tables, joined when it came in several
  * pieces (around a comment): every such start and end tag clears it, so
- * white space before an empty text element is never taken for its text. */
+ * white space before an empty text element is never taken for its text.
+ * The joined text is bound as any one text of the document is. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -35,6 +36,7 @@ typedef struct Frame {
   vortanLIST *list; /* the List tail appends to, null before the first */
   vortanListBuilder tail;
   int placed; /* its coordinates were read */
+  size_t text; /* bytes of text a revision holds */
 } Frame;
 
 static struct {
@@ -88,7 +90,7 @@ static int push(rnamlOBJECT *record)
     S.stack = stack;
     S.capacity = capacity;
   }
-  S.stack[S.depth++] = (Frame){record, NULL, {NULL, NULL}, 0};
+  S.stack[S.depth++] = (Frame){record, NULL, {NULL, NULL}, 0, 0};
   return 1;
 }
 
@@ -293,17 +295,33 @@ void rnamlEndDocumentContentHandler(void)
   S.building = 0;
 }
 
+/* 1 when one element's text, of length bytes so far, may take n more.
+   Pieces split by CDATA sections, comments or other elements make one
+   text, bound as one: past the bound the parse stops, as for any text too
+   long, and no later piece reaches a handler. */
+static int textFits(size_t length, size_t n)
+{
+  if (vortanscanTextFits(length, n)) return 1;
+  rnamlStopHandlers();
+  return 0;
+}
+
 void rnamlCharDatContentHandler(const char *text, int start, int length)
 {
   (void)start;
   (void)length;
   Frame *frame = top();
   if (!S.building || !text) return;
+  size_t n = strlen(text);
   if (frame && rnamlisRevision(frame->record)) {
+    /* A revision keeps its pieces apart, but they are its one text. */
+    if (!textFits(frame->text, n)) return;
+    frame->text += n;
     rnamlOBJECT *data = rnamlnewPcDataOf(text);
     if (data) attachOrDrop(frame, &(rnamlAttach){.list = rnamlgetRevisionChildren}, data, "text");
   } else {
-    vortanappendByteBufferText(&S.pending, text);
+    if (!textFits(S.pending.length, n)) return;
+    vortanappendByteBuffer(&S.pending, text, n);
     S.hasPending = 1;
   }
   afterEvent();

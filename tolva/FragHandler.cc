@@ -219,9 +219,10 @@ bool read_other_formats(const char* path, const char* name, Model& model)
 
 void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
-  // A pipe can be read only once: both readers read one copy of it.
+  // A pipe can be read only once: every reader of every naming of it
+  // reads one copy.
   CPipeInput input(name);
-  if (input.GetError() != 0) unreadable(name, std::strerror(input.GetError()));
+  if (!input.GetError().empty()) unreadable(name, input.GetError());
   const char* source = input.GetPath();
   // The RNAML reader comes first, as it names a file it cannot open
   // itself; it leaves folders and devices unread.
@@ -256,10 +257,10 @@ typedef std::unordered_map<const AbstractResidue*, int> Numbers;
 
 // Under -e and -f each residue is numbered by its place in the chosen
 // order: by id under -e (file order among equal ids), file order under
-// -f. The numbers are taken before validation, so that a residue it
-// leaves out leaves a gap rather than moving every later residue onto its
-// neighbour's number. What validation removes as no polymer (waters,
-// ions, ligands) takes no number.
+// -f. Every nucleotide and amino acid takes its number, also one demoted
+// as it was read, before validation, so that a residue left out leaves a
+// gap rather than moving every later residue onto its neighbour's number.
+// Waters, ions, ligands and unknown names take none.
 Numbers numbers_in_order(const Model& model)
 {
   std::vector<const AbstractResidue*> order(model.begin(), model.end());
@@ -270,7 +271,7 @@ Numbers numbers_in_order(const Model& model)
   Numbers numbers;
   int k = 0;
   for (const AbstractResidue* r : order)
-    if (!__residue_validation || is_polymer(r)) numbers.emplace(r, ++k);
+    if (!__residue_validation || is_named_polymer(r)) numbers.emplace(r, ++k);
   return numbers;
 }
 

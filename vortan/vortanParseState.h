@@ -172,10 +172,6 @@ int vortanscanPushEntity(const char *name, int parameter, const char *prefix, co
 /* Ends the parse with a fatal message on standard error: the scanner gives
    only the end from now on. */
 void vortanscanFail(const char *message);
-/* Whether a text of length bytes may grow by more: 1, or 0 after the
-   well-formedness failure that names the bound and the line, which stops
-   the parse as vortanscanFail does. */
-int vortanscanTextFits(size_t length, size_t more);
 
 /* Between the scanner and its buffers. cur and lim always span the rest of
    the current buffer's top frame: SaveWindow stores the position in the

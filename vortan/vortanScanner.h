@@ -109,6 +109,12 @@ char *vortancopy(const char *text);
    beyond the text. */
 char *vortansubstring(int from, int to, const char *text);
 
+/* Whether a text of length bytes may grow by more: 1, or 0 after the
+   well-formedness failure that names the bound and the line, which stops
+   the parse as vortanscanFail does. Content handlers that join the texts
+   of several events bound the joined text with it. */
+int vortanscanTextFits(size_t length, size_t more);
+
 #ifdef __cplusplus
 }
 #endif

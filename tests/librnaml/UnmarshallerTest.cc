@@ -57,6 +57,12 @@ std::string in_model(const std::string& content)
          "</model></structure></molecule></rnaml>";
 }
 
+std::string in_sequence(const std::string& text)
+{
+  return "<rnaml version=\"1.1\"><molecule id=\"m\"><sequence><seq-data>" + text +
+         "</seq-data></sequence></molecule></rnaml>";
+}
+
 std::string layout(const std::string& coordinates)
 {
   return "<ss-base-coord><coordinates>" + coordinates + "</coordinates></ss-base-coord>";
@@ -161,6 +167,10 @@ TEST(RnamlUnmarshaller, RoutesTextsAndChildrenAsTheTablesSay)
             "<seq-data>AC<![CDATA[G<U]]></seq-data></sequence></molecule>" + close,
      open + "<molecule id=\"m\"><sequence><seq-data>ACGU</seq-data></sequence><sequence>"
             "<seq-data>ACG&#60;U</seq-data></sequence></molecule>" + close},
+    {"9,000,000 bytes in three CDATA sections: one text within the bound",
+     in_sequence("<![CDATA[" + std::string(3000000, 'A') + "]]><![CDATA[" + std::string(3000000, 'A') + "]]><![CDATA[" +
+                 std::string(3000000, 'A') + "]]>"),
+     in_sequence(std::string(9000000, 'A'))},
     {"an rnaml element inside an unknown root is still the root",
      "<wrapper>" + open + "<analysis id=\"a\"/>" + close + "</wrapper>",
      open + "<analysis id=\"a\"/>" + close},
@@ -210,10 +220,24 @@ TEST(RnamlUnmarshaller, RejectsAndRecoversForTheNextDocument)
     {in_model("<base><atom><atom-type>P</atom-type></atom></base>"), "line 1: an 'atom' without coordinates", base},
     {"", "not a well-formed XML document", ""},
   };
+  // One element's text joined across CDATA sections, comments, processing
+  // instructions and unknown elements is bound as one text; so is a
+  // revision's, kept in pieces around its dates.
+  const std::string half(5000000, 'A'), past = "The text at line 1 runs past the 10000000 bytes a text may hold.\n";
+  const Rejection joined[] = {
+    {in_sequence("<![CDATA[" + half + "]]><![CDATA[" + half + "A]]>"), "not a well-formed XML document", past},
+    {in_sequence(half + "<!---->" + half + "A"), "not a well-formed XML document", past},
+    {in_sequence(half + "<?p?>" + half + "A"), "not a well-formed XML document", past},
+    {in_sequence(half + "<unknown/>" + half + "A"), "not a well-formed XML document", past},
+    {"<rnaml version=\"1.1\"><revision>" + half + "<date/>" + half + "A</revision></rnaml>",
+     "not a well-formed XML document", past},
+  };
   rnamlOBJECT* unmarshaller = rnamlnewUnmarshaller();
   rnamlsetUnmarshallerValidating(unmarshaller, 1);
-  for (const Rejection& c : cases) {
-    SCOPED_TRACE(c.document);
+  std::vector<Rejection> all(std::begin(cases), std::end(cases));
+  all.insert(all.end(), std::begin(joined), std::end(joined));
+  for (const Rejection& c : all) {
+    SCOPED_TRACE(c.document.substr(0, 120));
     FILE* file = file_of(c.document);
     errno = EDOM;
     Stderr err;

@@ -1,7 +1,7 @@
 // Inputs as other programs hand them over, end to end: residues paired by
-// order past one that validation leaves out, a file that fails ahead of a
-// FIFO nobody writes, documents through pipes, names that look like
-// patterns, and an -o path that is an input.
+// order past one that validation or reading leaves out, a file that fails
+// ahead of a FIFO nobody writes, documents through pipes, one pipe named
+// twice, names that look like patterns, and an -o path that is an input.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -43,6 +43,37 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   for (AtomLine& a : atoms) a.set_number(a.number() + 100);
   write_atoms(dir.file("m2-renumbered.pdb"), atoms);
   const std::string sortedGap = std::to_string(chainA.size() + 3);
+  // Residues demoted as they are read, for want of an atom of their frame:
+  // a purine, a pyrimidine and an amino acid, in the first file and in the
+  // second. By order each takes its number, so leaves its own gap.
+  struct Lost
+  {
+    const char* atom;
+    char chain;
+    int number;
+  };
+  auto write_without = [&](int model, const std::vector<Lost>& lost, int offset, const char* name) {
+    std::vector<AtomLine> kept;
+    for (AtomLine a : read_atoms(example(model))) {
+      bool gone = false;
+      for (const Lost& l : lost) gone = gone || (a.name() == l.atom && a.chain() == l.chain && a.number() == l.number);
+      a.set_number(a.number() + offset);
+      if (!gone) kept.push_back(a);
+    }
+    write_atoms(dir.file(name), kept);
+  };
+  const std::vector<Lost> lost1 = {{" N9 ", 'B', 5}, {" C2 ", 'C', 3}, {" CA ", 'A', 4}};
+  const std::vector<Lost> lost2 = {{" C4 ", 'B', 8}, {" C6 ", 'B', 6}, {" C  ", 'A', 5}};
+  write_without(1, lost1, 0, "p1.pdb");
+  write_without(2, {}, 100, "m2r.pdb");
+  write_without(2, lost2, 0, "p2.pdb");
+  write_without(2, lost2, 100, "p2r.pdb");
+  auto critical = [](const std::vector<std::string>& residues) {
+    std::string text;
+    for (const std::string& r : residues) text += "Residue " + r + " is missing one or more critical atoms.\n";
+    return text;
+  };
+  const std::string critical1 = critical({"G-B5", "C-C3", "VAL-A4"});
   ASSERT_EQ(symlink(example(2).c_str(), dir.file("x[1].pdb").c_str()), 0);
   ASSERT_EQ(symlink(example(3).c_str(), dir.file("x1.pdb").c_str()), 0);
   write_file(dir.file("a.pdb"), read_file(dir.file("m2.pdb")));
@@ -63,12 +94,22 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   };
   const std::string rmsd12 = "^\n  RMSD = 1\\.29253 Angstroms\n\n$", zero = "^\n  RMSD = 0 Angstroms\n\n$";
   const std::string gapped = "^\n  RMSD = 1\\.30276 Angstroms\n\n$";
+  const std::string lost1Rmsd = "^\n  RMSD = 1\\.32036 Angstroms\n\n$", lost2Rmsd = "^\n  RMSD = 1\\.30018 Angstroms\n\n$";
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
     // RMSD is the one by id.
     {"tolva " + one + " @m2.pdb", 0, gapped, unused("B3")},
     {"tolva -e " + one + " @m2-renumbered.pdb", 0, gapped, unused(sortedGap)},
     {"tolva -f " + one + " @m2-renumbered.pdb", 0, gapped, unused("3")},
+    {"tolva @p1.pdb " + example(2), 0, lost1Rmsd, critical1},
+    {"tolva -e @p1.pdb @m2r.pdb", 0, lost1Rmsd, critical1},
+    {"tolva -f @p1.pdb @m2r.pdb", 0, lost1Rmsd, critical1},
+    {"tolva " + one + " @p2.pdb", 0, lost2Rmsd, critical({"T-B6", "A-B8", "THR-A5"}) + unused("A5,B6,B8")},
+    {"tolva -e " + one + " @p2r.pdb", 0, lost2Rmsd,
+     critical({"T-B106", "A-B108", "THR-A105"}) +
+         unused("5," + std::to_string(chainA.size() + 6) + "," + std::to_string(chainA.size() + 8))},
+    // The file holds chains B and C of 11 nucleotides each before chain A.
+    {"tolva -f " + one + " @p2r.pdb", 0, lost2Rmsd, critical({"T-B106", "A-B108", "THR-A105"}) + unused("6,8,27")},
     // Two molecules by order: the user's mistake. Residue 1 of the DNA
     // document lacks its phosphate, so its gap pairs nothing with MET A1.
     {"tolva -e " + doc + " " + one, 1, "^$", "tolva:4.0: Unsupported type correspondence: dA with LYS\n"},
@@ -80,6 +121,15 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"cat " + doc + " | tolva -j 4 /dev/stdin " + one, 0, zero, ""},
     {"tolva <(zcat " + doc + ") " + one, 0, zero, ""},
     {"timeout 60 dd status=none conv=notrunc if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva " + one + " @fifo", 0, rmsd12, ""},
+    // One pipe named twice, under one name or two, is read once, at -j 1
+    // as at -j 8; a copy that cannot be made names its folder.
+    {"cat " + one + " | tolva /dev/stdin /dev/stdin", 0, zero, ""},
+    {"cat " + one + " | tolva -j 8 /dev/stdin /dev/fd/0", 0, zero, ""},
+    {"timeout 60 dd status=none if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva @fifo @fifo", 0, zero, ""},
+    {"timeout 60 dd status=none if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva -j 8 @fifo @fifo", 0, zero, ""},
+    {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
+     "directory.\n"},
     // A name of an existing file is no pattern.
     {"tolva " + one + " '@x[1].pdb'", 0, rmsd12, ""},
     {"tolva -i @list", 0, rmsd12, ""},
