@@ -173,8 +173,7 @@ bool is_named_polymer(const AbstractResidue* r)
 {
   const t_Residue* t = r->getType();
   if (t != nullptr && t->is_Misc()) t = pdb_residue_type(t->getName(), std::strlen(t->getName()));
-  if (t == nullptr) return false;
-  return t->is_A() || t->is_C() || t->is_G() || t->is_U() || t->is_T() || (t->is_AminoAcid() && t != r_AminoAcid);
+  return is_concrete_polymer(t);
 }
 
 namespace {

@@ -103,6 +103,12 @@ void rt_Misc::Binoutput(oBinstream& os) const
   os << kMiscResidueCode << static_cast<const char*>(name);
 }
 
+bool is_concrete_polymer(const t_Residue* t)
+{
+  return t != nullptr && (t->is_A() || t->is_C() || t->is_G() || t->is_U() || t->is_T() ||
+                          (t->is_AminoAcid() && t != r_AminoAcid));
+}
+
 t_Residue* residueTypeOfBinaryCode(int code)
 {
   if (code < 0 || code > kMaxResidueCode) return nullptr;

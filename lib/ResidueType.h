@@ -138,6 +138,10 @@ static_assert(sizeof kResidueTypeSlots / sizeof kResidueTypeSlots[0] == kResidue
 // 22, the misc code, included).
 t_Residue* residueTypeOfBinaryCode(int code);
 
+// A base (A, C, G, U, T, ribo or deoxy) or one amino acid: no generalised
+// type, no phosphate, no misc type.
+bool is_concrete_polymer(const t_Residue* type);
+
 // Binary form: the code; a misc type adds its name. An unknown code reads as
 // a null type and the stream is left as it is; the caller checks both.
 // Writing a null type fails the stream.

@@ -67,13 +67,6 @@ AtomSet* heavy_set() { return new atomset_and(new no_pse_lp_atom_set, new no_hyd
 AtomSet* base_heavy_set() { return new atomset_and(new base_atom_set, heavy_set()); }
 AtomSet* backbone_heavy_set() { return new atomset_and(new backbone_atom_set, heavy_set()); }
 
-bool concrete_base(const t_Residue* t)
-{
-  return t->is_A() || t->is_C() || t->is_G() || t->is_U() || t->is_T();
-}
-
-bool concrete_amino_acid(const t_Residue* t) { return t->is_AminoAcid() && t != r_AminoAcid; }
-
 // The base atoms two different purines or two different pyrimidines do
 // not share.
 enum class Except { kNone, kPurineSubstituents, kPyrimidineSubstituents };
@@ -496,7 +489,7 @@ size_t CFragHandler::select_atoms(Sink& out, const CResIdSet& set, const std::ve
     if (mode == Mode::kBackbone) {
       iterate(out, residue, backbone_heavy_set(), Except::kNone, selection);
     } else if (mode == Mode::kAll) {
-      if (concrete_base(t) || concrete_amino_acid(t)) {
+      if (is_concrete_polymer(t)) {
         iterate(out, residue, heavy_set(), Except::kNone, selection);
       } else if (t->is_Purine()) {
         iterate(out, residue, heavy_set(), Except::kPurineSubstituents, selection);
@@ -511,7 +504,7 @@ size_t CFragHandler::select_atoms(Sink& out, const CResIdSet& set, const std::ve
         throw e;
       }
     } else {
-      if (concrete_base(t) || concrete_amino_acid(t)) {
+      if (is_concrete_polymer(t)) {
         iterate(out, residue, base_heavy_set(), Except::kNone, selection);
       } else if (t->is_Pyrimidine()) {
         iterate(out, residue, base_heavy_set(), Except::kPyrimidineSubstituents, selection);

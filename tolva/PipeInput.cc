@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <functional>
 #include <utility>
 
 namespace tolva {
@@ -94,17 +95,15 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
   copy.path = "/proc/self/fd/" + std::to_string(fd);
 }
 
-// The copy of the pipe st describes, shared by all its namings.
-std::shared_ptr<CPipeInput::Copy> copy_of(const struct stat& st)
+// The copy of the pipe st describes, shared by all its namings. The
+// copies are never destroyed: a worker left behind on a FIFO may still
+// hold one when the process ends.
+CPipeInput::Copy& copy_of(const struct stat& st)
 {
-  // Never destroyed: a worker left behind on a FIFO may still hold it
-  // when the process ends.
   static std::mutex lock;
-  static auto* copies = new std::map<std::pair<dev_t, ino_t>, std::shared_ptr<CPipeInput::Copy>>;
+  static auto* copies = new std::map<std::pair<dev_t, ino_t>, CPipeInput::Copy>;
   std::lock_guard<std::mutex> guard(lock);
-  std::shared_ptr<CPipeInput::Copy>& copy = (*copies)[{st.st_dev, st.st_ino}];
-  if (copy == nullptr) copy = std::make_shared<CPipeInput::Copy>();
-  return copy;
+  return (*copies)[{st.st_dev, st.st_ino}];
 }
 
 }  // namespace
@@ -113,9 +112,9 @@ CPipeInput::CPipeInput(const char* n) : name(n)
 {
   struct stat st;
   if (name == nullptr || stat(name, &st) != 0 || !S_ISFIFO(st.st_mode)) return;
-  std::shared_ptr<Copy> shared = copy_of(st);
-  std::call_once(shared->made, make_copy, name, std::ref(*shared));
-  copy = std::move(shared);
+  Copy& shared = copy_of(st);
+  std::call_once(shared.made, make_copy, name, std::ref(shared));
+  copy = &shared;
 }
 
 const char* CPipeInput::GetPath() const { return copy != nullptr && copy->error.empty() ? copy->path.c_str() : name; }

@@ -6,7 +6,6 @@
 #ifndef TOLVA_PIPEINPUT_H
 #define TOLVA_PIPEINPUT_H
 
-#include <memory>
 #include <string>
 
 namespace tolva {
@@ -28,7 +27,7 @@ public:
 
 private:
   const char* name;
-  std::shared_ptr<const Copy> copy;
+  const Copy* copy = nullptr;
 };
 
 }  // namespace tolva
