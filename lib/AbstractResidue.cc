@@ -16,7 +16,7 @@ AbstractResidue::AbstractResidue() : type(nullptr) { ++count; }
 
 AbstractResidue::AbstractResidue(const AbstractResidue& other)
   : id(other.id), type(other.type), transformation(other.transformation),
-    atomIndex(other.atomIndex)
+    atomIndex(other.atomIndex), hetero(other.hetero)
 {
   ++count;
 }
@@ -28,6 +28,7 @@ AbstractResidue& AbstractResidue::operator=(const AbstractResidue& other)
     type = other.type;
     transformation = other.transformation;
     atomIndex = other.atomIndex;
+    hetero = other.hetero;
   }
   return *this;
 }

@@ -134,6 +134,10 @@ public:
   t_Residue* getType() const { return type; }
   void setType(t_Residue* new_type) { type = new_type; }
   const CTransfo& getTransfo() const { return transformation; }
+  // Read from HETATM records: a ligand, or a modified residue of a chain.
+  // Other readers make every residue a plain one.
+  bool isHetero() const { return hetero; }
+  void setHetero(bool value) { hetero = value; }
 
   // Completes a nucleotide with its hydrogens, computed in the local frame
   // from its heavy atoms. A base lacking a heavy atom that its hydrogens or
@@ -177,6 +181,7 @@ protected:
   t_Residue* type;
   CTransfo transformation;
   AtomIndex atomIndex;
+  bool hetero = false;
 
 private:
   // Whether the entry stands before an atom of that type in registry order.

@@ -135,7 +135,13 @@ public:
   // The element is judged by the first letter of the field, case-sensitive:
   // chlorine counts as carbon, manganese as magnesium.
   bool is_Carbon() const override { return GetFirstAlpha() == 'C'; }
-  bool is_Hydrogen() const override { return GetFirstAlpha() == 'H'; }
+  // Deuterium (D, as neutron structures name exchanged hydrogens) is a
+  // hydrogen too.
+  bool is_Hydrogen() const override
+  {
+    const char element = GetFirstAlpha();
+    return element == 'H' || element == 'D';
+  }
   bool is_Nitrogen() const override { return GetFirstAlpha() == 'N'; }
   bool is_Phosphate() const override { return GetFirstAlpha() == 'P'; }
   bool is_Oxygen() const override { return GetFirstAlpha() == 'O'; }

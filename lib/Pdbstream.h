@@ -85,6 +85,9 @@ public:
   const CResId& GetNewResId() const { return newResId; }
   t_Residue* GetResType() const { return resType; }
   const CResId& GetResId() const { return resId; }
+  // Whether the residue being opened came from HETATM records (its first
+  // atom line's record): ligands, and modified residues of a chain.
+  bool IsNewResHetero() const { return newResHetero; }
   bool IsTER() const { return ter; }
   bool IsENDMDL() const { return endmdl; }
   // Set by an END record; only open() clears it.
@@ -117,6 +120,8 @@ private:
   CResId newResId;
   t_Residue* resType;
   CResId resId;
+  bool newResHetero;
+  bool hetero;
   bool ter;
   bool endmdl;
   bool endRead;

@@ -250,7 +250,9 @@ CResidue* CResidue::select(const std::vector<const t_Atom*>& atom_types) const
   atoms.reserve(atom_types.size());
   for (const t_Atom* t : atom_types)
     if (const CAtom* a = ref(t)) atoms.push_back(*a);
-  return new CResidue(type, atoms, id);
+  CResidue* selected = new CResidue(type, atoms, id);
+  selected->setHetero(hetero);
+  return selected;
 }
 
 void CResidue::setTransformation(const CTransfo& t)
@@ -509,6 +511,7 @@ iPdbstream& CResidue::read(iPdbstream& is)
   refAtoms.swap(atoms);
   id = is.GetNewResId();
   type = is.GetNewResType();
+  hetero = is.IsNewResHetero();
   init();
   is.NewRes();
   return is;

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unordered_map>
 
 #include "Atom.h"
 #include "AtomSet.h"
@@ -20,6 +19,7 @@
 #include "Options.h"
 #include "Pdbstream.h"
 #include "PipeInput.h"
+#include "PositionNumbers.h"
 #include "fPdbstream.h"
 #include "ResidueType.h"
 #include "RnamlReader.h"
@@ -243,37 +243,11 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   keep_model(model, shown, warnings);
 }
 
-namespace {
-
-// A residue's number under -e and -f, by the residue itself.
-typedef std::unordered_map<const AbstractResidue*, int> Numbers;
-
-// Under -e and -f each residue is numbered by its place in the chosen
-// order: by id under -e (file order among equal ids), file order under
-// -f. Every nucleotide and amino acid takes its number, also one demoted
-// as it was read, before validation, so that a residue left out leaves a
-// gap rather than moving every later residue onto its neighbour's number.
-// Waters, ions, ligands and unknown names take none.
-Numbers numbers_in_order(const Model& model)
-{
-  std::vector<const AbstractResidue*> order(model.begin(), model.end());
-  if (__strand_eq && !__file_eq)
-    std::stable_sort(order.begin(), order.end(), [](const AbstractResidue* a, const AbstractResidue* b) {
-      return a->getResId() < b->getResId();
-    });
-  Numbers numbers;
-  int k = 0;
-  for (const AbstractResidue* r : order)
-    if (!__residue_validation || is_named_polymer(r)) numbers.emplace(r, ++k);
-  return numbers;
-}
-
-}  // namespace
-
 void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
 {
   const bool by_order = __file_eq || __strand_eq;
-  const Numbers numbers = by_order ? numbers_in_order(model) : Numbers();
+  const PositionNumbers numbers =
+      by_order ? number_positions(model, __strand_eq && !__file_eq, __residue_validation) : PositionNumbers();
   if (__residue_validation) model.validate(shown);
   light = !shown;
   if (model.empty()) {
@@ -290,24 +264,24 @@ void CFragHandler::keep_model(Model& model, bool shown, std::ostream* warnings)
     atoms += r->size();
   }
   if (light) lightXyz.reserve(3 * atoms);
-  if (!by_order) {
-    unsigned long dropped = 0;
-    CResId repeated;
-    for (std::unique_ptr<AbstractResidue>& r : order) {
-      CResId id = r->getResId();
-      if (!keep(id, std::move(r)) && dropped++ == 0) repeated = id;
+  // Each id, or its position's number under -e and -f, goes to the first
+  // residue of that id that validation kept.
+  unsigned long dropped = 0;
+  CResId repeated;
+  for (std::unique_ptr<AbstractResidue>& r : order) {
+    const CResId id = r->getResId();
+    CResId key = id;
+    if (by_order) {
+      PositionNumbers::const_iterator n = numbers.find(id);
+      if (n == numbers.end()) continue;
+      key = CResId(n->second, ' ', ' ');
     }
-    if (dropped > 0)
-      (warnings != nullptr ? *warnings : std::cerr)
-          << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
-          << dropped << " dropped)" << std::endl;
-  } else {
-    // Validation keeps residues where they are: each survivor is found.
-    for (std::unique_ptr<AbstractResidue>& r : order) {
-      Numbers::const_iterator n = numbers.find(r.get());
-      if (n != numbers.end()) keep(CResId(n->second, ' ', ' '), std::move(r));
-    }
+    if (!keep(key, std::move(r)) && dropped++ == 0) repeated = id;
   }
+  if (dropped > 0)
+    (warnings != nullptr ? *warnings : std::cerr)
+        << "Repeated residue id " << repeated << " in " << name << ": only the first residue of each id is kept ("
+        << dropped << " dropped)" << std::endl;
   // The light copies are found by id; the ids are all different.
   std::sort(lightResidues.begin(), lightResidues.end(),
             [](const LightEntry& a, const LightEntry& b) { return a.first < b.first; });

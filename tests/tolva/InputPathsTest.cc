@@ -4,6 +4,9 @@
 // twice, names that look like patterns, and an -o path that is an input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -23,6 +26,22 @@ std::string resolved(std::string text, const TempDir& dir)
 {
   for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.path() + "/");
   return text;
+}
+
+typedef std::vector<AtomLine> Atoms;
+
+bool at(const AtomLine& a, char chain, int number) { return a.chain() == chain && a.number() == number; }
+
+// The residue's lines as HETATM records of `residue` (name and id columns).
+void as_hetero(Atoms& atoms, char chain, int number, const std::string& residue)
+{
+  for (AtomLine& a : atoms)
+    if (at(a, chain, number)) a.text = "HETATM" + a.text.substr(6, 11) + residue + a.text.substr(26);
+}
+
+Atoms::iterator after_last(Atoms& atoms, const std::function<bool(const AtomLine&)>& which)
+{
+  return std::find_if(atoms.rbegin(), atoms.rend(), which).base();
 }
 
 }  // namespace
@@ -56,6 +75,57 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     write_atoms(dir.file(name), kept);
   };
   write_without(1, {" N9 B5", " C2 C3", " CA A4"}, 0, "p1.pdb");
+  // A residue of the chain whatever it is named or flagged, and nothing
+  // else, is a position: each class below edits both models, as first file
+  // and as second, and -e/-f against the renumbered second file give the
+  // RMSD by id.
+  const std::map<std::string, std::function<void(Atoms&)>> classes = {
+    // An alternate SER at A3: only its side chain, under location B.
+    {"alt", [](Atoms& m) {
+       auto cb_of_a3 = [](const AtomLine& a) { return at(a, 'A', 3) && a.name() == " CB "; };
+       AtomLine cb = *std::find_if(m.begin(), m.end(), cb_of_a3);
+       cb.text.replace(16, 4, "BSER");
+       AtomLine og = cb;
+       og.text.replace(12, 4, " OG ");
+       og.set_xyz(cb.x() + 1.4, cb.y(), cb.z());
+       m.insert(after_last(m, [](const AtomLine& a) { return at(a, 'A', 3); }), {cb, og});
+     }},
+    // Modified residues the tables do not know, linked into their chains.
+    {"omg", [](Atoms& m) { as_hetero(m, 'B', 5, "OMG B   5"); }},
+    {"mse", [](Atoms& m) { as_hetero(m, 'A', 1, "MSE A   1"); }},
+    // A free adenine (an old name of the tables): the base of B1, after
+    // chain A.
+    {"ade", [](Atoms& m) {
+       Atoms base;
+       for (const AtomLine& a : m)
+         if (at(a, 'B', 1) && a.name()[1] != 'H' && a.name().find_first_of("'P") == std::string::npos)
+           base.push_back(a);
+       as_hetero(base, 'B', 1, "ADE A 200");
+       for (AtomLine& a : base) a.set_xyz(a.x() + 30, a.y(), a.z());
+       auto chain_a = [](const AtomLine& a) { return a.chain() == 'A' && a.text[0] == 'A'; };
+       m.insert(after_last(m, chain_a), base.begin(), base.end());
+     }},
+    // A10 and A12 unresolved: A11 is linked to neither neighbour.
+    {"gap", [](Atoms& m) {
+       auto unresolved = [](const AtomLine& a) { return at(a, 'A', 10) || at(a, 'A', 12); };
+       m.erase(std::remove_if(m.begin(), m.end(), unresolved), m.end());
+     }},
+    // Deuterium for every hydrogen, as neutron structures name them, and
+    // no waters or ions, so that -n needs no other rule.
+    {"deu", [](Atoms& m) {
+       m.erase(std::remove_if(m.begin(), m.end(), [](const AtomLine& a) { return a.text[0] == 'H'; }), m.end());
+       for (AtomLine& a : m)
+         if (a.is_hydrogen()) a.text[12 + a.name().find('H')] = 'D';
+     }},
+  };
+  for (const auto& c : classes)
+    for (int model : {1, 2})
+      for (int offset : {0, 100}) {
+        Atoms atoms = read_atoms(example(model));
+        c.second(atoms);
+        for (AtomLine& a : atoms) a.set_number(a.number() + offset);
+        write_atoms(dir.file(c.first + std::to_string(model) + (offset ? "r" : "") + ".pdb"), atoms);
+      }
   write_without(2, {}, 100, "m2r.pdb");
   write_without(2, {" C4 B8", " C6 B6", " C  A5"}, 100, "p2r.pdb");
   const std::string critical = " is missing one or more critical atoms.\n";
@@ -93,6 +163,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // 1.30018 A by id; the file holds chains B and C, of 11 nucleotides
     // each, before chain A.
     {"tolva -f " + one + " @p2r.pdb", 0, lost2Rmsd, critical2 + unused("6,8,27")},
+    {"tolva -e @alt1.pdb @omg2r.pdb", 0, "RMSD = 1\\.30584 ", "Residue SER-A3" + critical + unused("56")},
+    {"tolva -f @omg1.pdb @mse2r.pdb", 0, "RMSD = 1\\.28291 ", unused("23")},
+    {"tolva -e @mse1.pdb @ade2r.pdb", 0, "RMSD = 1\\.26997 ", ""},
+    {"tolva -f @ade1.pdb @alt2r.pdb", 0, "RMSD = 1\\.29253 ", "Residue SER-A103" + critical},
+    {"tolva -e @gap1.pdb @gap2r.pdb", 0, "RMSD = 1\\.29188 ", ""},
+    // Hydrogens never count, however named: the RMSD of the models with H.
+    {"tolva -n @deu1.pdb @deu2.pdb", 0, "RMSD = 1\\.28916 ", ""},
     // Two molecules by order: the user's mistake. Residue 1 of the DNA
     // document lacks its phosphate, so its gap pairs nothing with MET A1.
     {"tolva -e " + doc + " " + one, 1, "^$", "tolva:4.0: Unsupported type correspondence: dA with LYS\n"},

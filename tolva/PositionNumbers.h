@@ -1,0 +1,30 @@
+// Under -e and -f residues pair by their place in the chain, not by their
+// ids: each position of a file (a residue id) is numbered 1, 2, ... in
+// the chosen order, before validation, so that a residue validation
+// leaves out leaves its own gap rather than moving every later residue
+// onto its neighbour's number.
+#ifndef TOLVA_POSITIONNUMBERS_H
+#define TOLVA_POSITIONNUMBERS_H
+
+#include <map>
+
+#include "ResId.h"
+
+class Model;
+
+namespace tolva {
+
+typedef std::map<CResId, int> PositionNumbers;
+
+// The number of each position of the model: in id order when `by_id`,
+// else in file order. A position is the first residue of its id (an
+// alternate residue at a repeated id is none). With validation, it must
+// also be part of a chain: linked by its covalent bond to the residue
+// before or after it, whatever its name (a modified residue), or, read
+// from ATOM records, named as a nucleotide or an amino acid (also one
+// alone between two gaps). Waters, ions and free ligands take no number.
+PositionNumbers number_positions(const Model& model, bool by_id, bool validated);
+
+}  // namespace tolva
+
+#endif
