@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,61 +135,127 @@ int make_viewer_file(std::string& path)
   return mkstemps(&path[0], 4);
 }
 
-// The viewer has ended: reaped by GLib, and its file is no longer needed.
-void viewer_ended(GPid pid, gint /*status*/, gpointer data)
+// The process that kept the viewer has ended: the file is already gone.
+void keeper_ended(GPid pid, gint /*status*/, gpointer /*data*/)
 {
-  std::unique_ptr<std::string> path(static_cast<std::string*>(data));
-  unlink(path->c_str());
   g_spawn_close_pid(pid);
 }
 
-// Starts "xterm -e rasmol <path>" as a child, without a shell, and has the
-// main loop reap it. False when xterm could not be run.
-bool launch_viewer(const std::string& path)
+// The signals a terminal sends to the whole group, and those the tool may
+// handle itself.
+const int kTerminalSignals[] = {SIGINT, SIGQUIT, SIGHUP};
+const int kToolSignals[] = {SIGTERM, SIGPIPE};
+
+void set_disposition(int signal, void (*handler)(int))
 {
-  // Everything the child needs is made before the fork: between fork and
-  // exec only async-signal-safe calls are made.
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+}
+
+void report_errno(int report)
+{
+  int e = errno;
+  ssize_t ignored = write(report, &e, sizeof e);
+  (void)ignored;
+}
+
+void drop_tool_handler(int signal)
+{
+  struct sigaction current;
+  if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) set_disposition(signal, SIG_DFL);
+}
+
+// The tool's handlers must not run its cleanup inside the viewer before
+// exec; what the tool was told to ignore, the viewer ignores too.
+[[noreturn]] void run_viewer(char* const args[], int report, const sigset_t& mask)
+{
+  for (int s : kTerminalSignals) drop_tool_handler(s);
+  for (int s : kToolSignals) drop_tool_handler(s);
+  pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+  execvp("xterm", args);
+  report_errno(report);
+  _exit(127);
+}
+
+// The keeper starts the viewer, waits for it however long the tool lives,
+// then removes the file. Ctrl-C in the terminal reaches the whole group:
+// the keeper ignores it and the like (set only after the viewer is forked,
+// as ignored signals stay ignored across exec), and none of the tool's
+// handlers runs in it.
+[[noreturn]] void keep_viewer(char* const args[], const char* path, int report, const sigset_t& mask)
+{
+  // The viewer keeps standard input and outputs, nothing else of ours.
+  if (report > 3) close_range(3, static_cast<unsigned>(report) - 1, 0);
+  close_range(static_cast<unsigned>(report) + 1, ~0U, 0);
+  pid_t viewer = fork();
+  if (viewer == 0) run_viewer(args, report, mask);
+  if (viewer < 0) report_errno(report);
+  // The keeper holds nothing of the tool's open while it waits.
+  close_range(0, ~0U, 0);
+  for (int s : kTerminalSignals) set_disposition(s, SIG_IGN);
+  for (int s : kToolSignals) set_disposition(s, SIG_DFL);
+  pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+  while (viewer > 0 && waitpid(viewer, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  unlink(path);
+  _exit(0);
+}
+
+void cannot_start(int e)
+{
+  gOut->setLevel(2) << "Cannot start xterm: " << std::strerror(e) << std::endl;
+}
+
+// Starts "xterm -e rasmol <path>", without a shell, through a keeper
+// process that removes the file when the viewer ends, whether the tool is
+// still running or not; the main loop reaps the keeper. When xterm cannot
+// be run, the file is removed at once.
+void launch_viewer(const std::string& path)
+{
+  // Everything the children need is made before the fork: between fork and
+  // exec or _exit only async-signal-safe calls are made.
   char* args[] = {const_cast<char*>("xterm"), const_cast<char*>("-e"), const_cast<char*>("rasmol"),
                   const_cast<char*>(path.c_str()), nullptr};
-  // The child reports a failed exec through this pipe; a successful exec
-  // closes it.
+  // A failed exec is reported through this pipe; a successful exec closes
+  // it, and so does the keeper.
   int report[2];
   if (pipe2(report, O_CLOEXEC) != 0) {
-    gOut->setLevel(2) << "Cannot start xterm: " << std::strerror(errno) << std::endl;
-    return false;
+    cannot_start(errno);
+    unlink(path.c_str());
+    return;
   }
-  pid_t child = fork();
-  if (child < 0) {
-    int e = errno;
-    close(report[0]);
-    close(report[1]);
-    gOut->setLevel(2) << "Cannot start xterm: " << std::strerror(e) << std::endl;
-    return false;
-  }
-  if (child == 0) {
-    // The viewer keeps standard input and outputs, nothing else of ours.
-    if (report[1] > 3) close_range(3, static_cast<unsigned>(report[1]) - 1, 0);
-    close_range(static_cast<unsigned>(report[1]) + 1, ~0U, 0);
-    execvp("xterm", args);
-    int e = errno;
-    ssize_t ignored = write(report[1], &e, sizeof e);
-    (void)ignored;
-    _exit(127);
-  }
+  // Held back until each child has set its own dispositions: the tool's
+  // handlers never run in them.
+  sigset_t stop, mask;
+  sigemptyset(&stop);
+  for (int s : kTerminalSignals) sigaddset(&stop, s);
+  for (int s : kToolSignals) sigaddset(&stop, s);
+  pthread_sigmask(SIG_BLOCK, &stop, &mask);
+  pid_t keeper = fork();
+  int e = errno;
+  if (keeper == 0) keep_viewer(args, path.c_str(), report[1], mask);
+  pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   close(report[1]);
-  int e = 0;
+  if (keeper < 0) {
+    close(report[0]);
+    cannot_start(e);
+    unlink(path.c_str());
+    return;
+  }
   ssize_t n;
   while ((n = read(report[0], &e, sizeof e)) < 0 && errno == EINTR) {
   }
   close(report[0]);
   if (n == static_cast<ssize_t>(sizeof e)) {
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    // The keeper has removed the file, or is about to: wait for it.
+    while (waitpid(keeper, nullptr, 0) < 0 && errno == EINTR) {
     }
-    gOut->setLevel(2) << "Cannot start xterm: " << std::strerror(e) << std::endl;
-    return false;
+    cannot_start(e);
+    return;
   }
-  g_child_watch_add(child, viewer_ended, new std::string(path));
-  return true;
+  g_child_watch_add(keeper, keeper_ended, nullptr);
 }
 
 }  // namespace
@@ -232,7 +299,7 @@ void CGroup::RasmolDisplay()
     unlink(path.c_str());
     return;
   }
-  if (!launch_viewer(path)) unlink(path.c_str());
+  launch_viewer(path);
 }
 
 std::ostream& operator<<(std::ostream& os, CGroup& group)

@@ -287,6 +287,40 @@ TEST_F(ViewerTool, MiddleButtonStartsTheViewerAndTheWindowCarriesOn)
   EXPECT_TRUE(is_file(dir.file("aligned.pdb")));
 }
 
+TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
+{
+  TempDir bin, tmp;
+  // Perl leaves the signal mask and the terminal signals' dispositions as
+  // exec gave them.
+  write_file(bin.file("xterm"), "#!/usr/bin/perl\n"
+                                "open(S, '/proc/self/status'); open(O, '>" + dir.file("signals") + "');\n"
+                                "while (<S>) { print O if /^SigBlk/; print O hex($1) & 7 if /^SigIgn:\\s*(\\w+)/ }\n"
+                                "open(P, '>" + dir.file("part") + "'); print P $ARGV[2]; close(P); close(O);\n"
+                                "rename('" + dir.file("part") + "', '" + dir.file("file") + "');\n"
+                                "select(undef, undef, undef, 0.05) until -e '" + dir.file("end") + "';\n");
+  chmod(bin.file("xterm").c_str(), 0755);
+  RunningTool tool(dir, {example(1), example(2), example(3)},
+                   {{"PATH", bin.path() + ":" + std::getenv("PATH")}, {"TMPDIR", tmp.path()}});
+  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+  ASSERT_FALSE(window.empty()) << tool.err();
+  std::string mask = run_program("/bin/grep", {"^SigBlk", "/proc/" + std::to_string(tool.pid()) + "/status"}).out;
+
+  click_at(window, kRoot, "2");
+  ASSERT_TRUE(eventually([&] { return is_file(dir.file("file")); }));
+  std::string file = read_file(dir.file("file"));
+  EXPECT_EQ(read_file(dir.file("signals")), mask + "0");  // xterm: the tool's mask, Ctrl-C not ignored
+  std::string keeper = tool.children();
+  xdo({"windowfocus", "--sync", window});
+  xdo({"key", "ctrl+q"});
+  EXPECT_EQ(tool.wait_for_exit(), 0);
+  // Ctrl-C or a closed terminal reaches every process of the group.
+  for (int s : {SIGINT, SIGQUIT, SIGHUP}) kill(std::stoi(keeper), s);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(is_file(file));
+  write_file(dir.file("end"), "");
+  EXPECT_TRUE(eventually([&] { return !is_file(file); })) << file;
+}
+
 TEST_F(ViewerTool, RealXtermShowsTheClusterInRasmol)
 {
   if (access("/usr/bin/xterm", X_OK) != 0 || access("/usr/bin/rasmol", X_OK) != 0)
@@ -302,7 +336,7 @@ TEST_F(ViewerTool, RealXtermShowsTheClusterInRasmol)
     xdo({"search", "--sync", "--onlyvisible", "--name", "^RasMol - tolva-.*\\.pdb THEORETICAL MODEL"});
   ASSERT_FALSE(rasmol.empty());
   std::string xterm = tool.children();
-  EXPECT_FALSE(xterm.empty());  // the terminal is the tool's own child
+  EXPECT_FALSE(xterm.empty());  // the terminal's keeper is the tool's own child
   std::string viewer = xdo({"getwindowpid", rasmol});
   ASSERT_FALSE(viewer.empty());
 

@@ -489,8 +489,12 @@ TEST_F(ViewerWindow, MiddleButtonHandsTheClusterToTheViewer)
   CaptureStdout();
   EXPECT_TRUE(click(*d, 440, 137, 2));
   EXPECT_EQ(GetCapturedStdout(), description_of_hand_root() + "Aligning\nAligning\n");
-  // The viewer ran, was reaped by the main loop, and its file went with it.
-  ASSERT_TRUE(pump_until([&] { return !read_file(seen.file("args")).empty() && viewer_files(tmp.path()).empty(); }));
+  // The viewer ran, its file went with it, and the main loop reaped what
+  // was started.
+  const std::string children = "/proc/self/task/" + std::to_string(getpid()) + "/children";
+  ASSERT_TRUE(pump_until([&] {
+    return !read_file(seen.file("args")).empty() && viewer_files(tmp.path()).empty() && read_file(children).empty();
+  }));
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
 
