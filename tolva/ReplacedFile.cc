@@ -30,7 +30,10 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
   if (stat(name, &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
       path = target;
-      if (access(name, W_OK) != 0) error = errno;
+      if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+      else if (access(name, W_OK) != 0)
+        error = errno;
       return;
     }
     mode = st.st_mode & 07777;
