@@ -91,13 +91,11 @@ class ListFileFailure
 {
 public:
   ListFileFailure(const std::string& list, int error) : list(list), error(error) {}
-  // Returns the run's status.
-  int report() const
+  void report() const
   {
     std::cerr << "file named \"" << list << std::flush;
     errno = error;
     std::perror("\" failed to open");
-    return 1;
   }
 
 private:
