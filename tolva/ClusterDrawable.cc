@@ -11,14 +11,13 @@
 #include "Exception.h"
 #include "Group.h"
 #include "Messagestream.h"
+#include "StandardOutput.h"
 
 namespace tolva {
 
 int HALF_ELLIPSE_PS = 2;
 
-namespace {
-
-void open_display()
+void ClusterDrawable::OpenDisplay()
 {
   if (gtk_init_check(nullptr, nullptr)) return;
   // GTK's own --display option wins over the environment.
@@ -28,6 +27,8 @@ void open_display()
   e << (display != nullptr ? display : "(DISPLAY is not set)") << " for the cluster viewer; -R prints the root alone.";
   throw e;
 }
+
+namespace {
 
 bool ends_with(const std::string& name, const char* suffix)
 {
@@ -59,7 +60,7 @@ ClusterDrawable::ClusterDrawable(CGroup* r)
     layoutXMin(0.0f), layoutXMax(1000.0f), layoutYMin(0.0f), layoutYMax(1000.0f),
     picked(nullptr), pickedDistance(INT_MAX), pickRadius(5)
 {
-  open_display();
+  OpenDisplay();
   window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   // Closing the window destroys it before exec returns.
   g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
@@ -206,6 +207,8 @@ int ClusterDrawable::buttonPress(GtkWidget* /*widget*/, GdkEvent* event)
       pick(static_cast<int>(button->x), static_cast<int>(button->y));
       if (picked != nullptr) {
         std::cout << *picked << std::endl;
+        // A report no one can read ends the window, and the run.
+        check_standard_output();
         if (button->button == 2) picked->RasmolDisplay();
       }
       return TRUE;

@@ -20,6 +20,9 @@ public:
   // Opens the display (the only mode that needs one) and builds the
   // window; throws when no display can be opened.
   explicit ClusterDrawable(CGroup* root);
+  // Opens the display alone, so that a run bound for the window learns
+  // before its work that it has none; throws "Cannot open the display ...".
+  static void OpenDisplay();
   virtual ClusterDrawable* newInstance(CGroup* root) const { return new ClusterDrawable(root); }
   // Closes the window if the user has not.
   virtual ~ClusterDrawable();

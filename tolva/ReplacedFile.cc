@@ -1,11 +1,14 @@
 #include "ReplacedFile.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "SignalCleanup.h"
 
 namespace tolva {
 
@@ -20,13 +23,17 @@ mode_t creation_mask()
 
 }  // namespace
 
-CReplacedFile::CReplacedFile(const char* name) : target(name), temporary(false)
+CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0), temporary(false)
 {
   struct stat st;
   mode_t mode = 0666 & ~creation_mask();
   if (stat(name, &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
       path = target;
+      if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+      else if (access(name, W_OK) != 0)
+        error = errno;
       return;
     }
     mode = st.st_mode & 07777;
@@ -35,30 +42,55 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), temporary(false)
     if (realpath(name, real) != nullptr) target = real;
   }
   std::string pattern = target + ".XXXXXX";
-  int fd = mkstemp(&pattern[0]);
-  if (fd < 0) return;
-  if (fchmod(fd, mode) != 0 || close(fd) != 0) {
-    unlink(pattern.c_str());
+  fd = make_removed_on_signal(&pattern[0]);
+  if (fd < 0) {
+    error = errno;
     return;
   }
   path = pattern;
   temporary = true;
+  if (fchmod(fd, mode) != 0) Fail();
 }
 
 CReplacedFile::~CReplacedFile()
 {
-  if (temporary) unlink(path.c_str());
+  if (fd >= 0) close(fd);
+  if (temporary) {
+    unlink(path.c_str());
+    disarm_removal();
+  }
+}
+
+bool CReplacedFile::Fail()
+{
+  if (error == 0) error = errno;
+  return false;
+}
+
+int CReplacedFile::Open()
+{
+  if (error == 0 && fd < 0) {
+    // A target written in place is opened only now: a pipe waits for its
+    // reader there.
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) Fail();
+  }
+  return error == 0 ? fd : -1;
 }
 
 bool CReplacedFile::Commit()
 {
-  if (!temporary) return !path.empty();
+  if (error != 0 || fd < 0) return false;
   // On disk before it replaces anything.
-  int fd = open(path.c_str(), O_RDONLY);
-  bool synced = fd >= 0 && fsync(fd) == 0;
-  if (fd >= 0) close(fd);
-  if (!synced || std::rename(path.c_str(), target.c_str()) != 0) return false;
+  if (temporary && fsync(fd) != 0) return Fail();
+  int closed = close(fd);
+  fd = -1;
+  if (closed != 0) return Fail();
+  if (!temporary) return true;
+  if (std::rename(path.c_str(), target.c_str()) != 0) return Fail();
+  // Renamed first: a signal in between finds no file under the old name.
   temporary = false;
+  disarm_removal();
   return true;
 }
 

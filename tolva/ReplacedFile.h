@@ -1,6 +1,7 @@
 // A file written whole or not at all: the text goes to a temporary file
 // beside the target, which takes the target's place only once it is
-// complete, so that a failed write leaves the target as it was.
+// complete, so that a failed write, or a signal that ends the run, leaves
+// the target as it was and nothing else behind.
 #ifndef TOLVA_REPLACEDFILE_H
 #define TOLVA_REPLACEDFILE_H
 
@@ -11,24 +12,32 @@ namespace tolva {
 class CReplacedFile
 {
 public:
-  // Makes the temporary file. A target that exists and is no regular file
-  // (/dev/null, a pipe) is written in place: it holds nothing to lose.
+  // Makes the temporary file, so that a target that cannot be made is
+  // known before any work is done; GetError tells. A target that exists
+  // and is no regular file (/dev/null, a pipe) is written in place: it
+  // holds nothing to lose, and is only opened by Open.
   explicit CReplacedFile(const char* target);
   // Removes the temporary file unless Commit put it in place.
   ~CReplacedFile();
   CReplacedFile(const CReplacedFile&) = delete;
   CReplacedFile& operator=(const CReplacedFile&) = delete;
 
-  // Where to write; empty when no temporary file could be made.
-  const std::string& GetPath() const { return path; }
-  // Puts the written and closed file in the target's place, with the
-  // target's permissions (a new file's are 0666 less the umask). False
-  // when that fails.
+  // The errno of the last step that failed; 0 while none has.
+  int GetError() const { return error; }
+  // Where to write: -1 when the file could not be made or opened.
+  int Open();
+  // Puts the written file in the target's place, with the target's
+  // permissions (a new file's are 0666 less the umask). False when that
+  // fails.
   bool Commit();
 
 private:
+  bool Fail();
+
   std::string target;
   std::string path;
+  int fd;
+  int error;
   bool temporary;
 };
 

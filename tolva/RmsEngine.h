@@ -20,6 +20,7 @@ namespace tolva {
 
 class CFlatAtoms;
 class CGroup;
+class CReplacedFile;
 
 class CRmsEngine
 {
@@ -38,6 +39,10 @@ public:
   // show the structures. When files fail, the first in order is reported.
   void AddFrags(const std::vector<std::string>& names);
   void SetPdbAlignFile(const char* name);
+  // Makes the -o file's temporary file, so that a place where no file can
+  // be made is reported before any work; throws "Cannot write alignment
+  // file " + name + ": " + the reason + ".". Nothing to do without -o.
+  void PrepareAlignFile();
 
   // Reduces the residue sets to the residues every structure has, folds
   // the residue types position by position and builds the atom lists.
@@ -47,6 +52,9 @@ public:
   // Whether anything will write or show the structures (-o, the viewer,
   // the -v -v listings) for a run over n files.
   bool ShowsStructures(size_t n) const;
+
+  // Whether a run over n files ends in the viewer window.
+  static bool ShowsWindow(size_t n);
 
   // The chosen mode, then the -o file.
   void Execute();
@@ -101,6 +109,7 @@ private:
   std::vector<t_Residue*> alignSequence;
   std::vector<t_Residue*> rmsdSequence;
   char* alignFile;
+  std::unique_ptr<CReplacedFile> alignOutput;
   std::unique_ptr<CPackedMatrix> matrix;
   float maxRmsd;
   CFragHandler* farthestFirst;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -19,6 +20,7 @@
 
 #include <gtk/gtk.h>
 
+#include "ClusterDrawable.h"
 #include "Exception.h"
 #include "Messagestream.h"
 #include "Options.h"
@@ -26,6 +28,8 @@
 #include "PhaseTimes.h"
 #include "ResidueType.h"
 #include "RmsEngine.h"
+#include "SignalCleanup.h"
+#include "StandardOutput.h"
 #include "TesselInit.h"
 
 namespace {
@@ -87,12 +91,11 @@ class ListFileFailure
 {
 public:
   ListFileFailure(const std::string& list, int error) : list(list), error(error) {}
-  [[noreturn]] void exit() const
+  void report() const
   {
     std::cerr << "file named \"" << list << std::flush;
     errno = error;
     std::perror("\" failed to open");
-    std::exit(1);
   }
 
 private:
@@ -184,6 +187,41 @@ void print_parameters(tolva::CRmsEngine& engine)
     std::cout << "    " << engine.GetFrag(k).GetFileName() << std::endl;
 }
 
+// The status of a failed run. Workers that are still waiting on an input
+// are not waited for: the process ends at once, without the destructors,
+// so the temporary -o file goes first.
+int failed()
+{
+  if (tolva::workers_left_behind()) {
+    std::cout.flush();
+    tolva::remove_armed_file();
+    std::_Exit(1);
+  }
+  return 1;
+}
+
+// Prints the run's error line; the status of a failed run.
+int error_line(const CException& e)
+{
+  std::cerr << kProgramName << ":" << kProgramVersion << ": " << e << std::endl;
+  return failed();
+}
+
+// The status of a run whose report is written: one that did not reach
+// standard output failed.
+int output_status(int status)
+{
+  std::cout.flush();
+  try {
+    tolva::check_standard_output();
+  } catch (const tolva::CClosedOutput&) {
+    return failed();
+  } catch (const CException& e) {
+    return error_line(e);
+  }
+  return status;
+}
+
 // Options, then the files, then the run. Returns only when the run is done.
 void run(tolva::CRmsEngine& engine, int argc, char* argv[])
 {
@@ -208,11 +246,11 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
         __verbose = true;
         gOut->setVerboseLevel(3);
         break;
-      case 'V': __version(); std::exit(0);
+      case 'V': __version(); std::exit(output_status(0));
       default:  // -h, -H, -? and every option error
         __usage();
         __help();
-        std::exit(0);
+        std::exit(output_status(0));
     }
   }
 
@@ -227,35 +265,27 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
     inputs.failure = std::current_exception();
   }
   refuse_output_over_input(engine.GetPdbAlignFile(), inputs.paths);
+  // What the command line alone can tell fails the run before any input
+  // is read: the -o file's place, and the display of a run bound for the
+  // window (unless a failure met gathering the paths ends it first).
+  engine.PrepareAlignFile();
+  if (!inputs.failure && tolva::CRmsEngine::ShowsWindow(inputs.paths.size())) tolva::ClusterDrawable::OpenDisplay();
   engine.AddFrags(inputs.paths);
-  if (inputs.failure) {
-    try {
-      std::rethrow_exception(inputs.failure);
-    } catch (const ListFileFailure& failure) {
-      failure.exit();
-    }
-  }
+  if (inputs.failure) std::rethrow_exception(inputs.failure);
   tolva::phase_done("load");
 
   if (__verbose)
     std::cout << static_cast<unsigned>(engine.GetFragCount()) << " PDB files loaded in "
               << static_cast<long>(std::time(nullptr) - start) << " sec." << std::endl;
+  tolva::check_standard_output();
   if (engine.GetFragCount() < 2) throw CException("Not enough files for rmsd comparison");
   engine.Initialize();
   tolva::phase_done("select");
   if (__verbose) print_parameters(engine);
+  tolva::check_standard_output();
   engine.Execute();
-}
-
-// Prints the run's error line; the status of a failed run.
-int error_line(const CException& e)
-{
-  std::cerr << kProgramName << ":" << kProgramVersion << ": " << e << std::endl;
-  if (tolva::workers_left_behind()) {
-    std::cout.flush();
-    std::_Exit(1);
-  }
-  return 1;
+  std::cout.flush();
+  tolva::check_standard_output();
 }
 
 }  // namespace
@@ -269,15 +299,21 @@ int main(int argc, char* argv[])
   mallopt(M_TRIM_THRESHOLD, 256 << 20);
   mallopt(M_MMAP_THRESHOLD, 64 << 20);
   mallopt(M_TOP_PAD, 16 << 20);
+  tolva::take_standard_output();
   TesselInit();
   if (argc == 1) {
     __usage();
-    return 0;
+    return output_status(0);
   }
   // GTK takes its own options here but opens the display only for the
   // viewer, so that the other modes run without X. Numbers are read and
-  // written in the C locale whatever the environment says.
+  // written in the C locale whatever the environment says. GTK ignores
+  // SIGPIPE: the inherited action comes back, so that a reader that goes
+  // away ends the run as it ends any filter.
+  struct sigaction inherited;
+  sigaction(SIGPIPE, nullptr, &inherited);
   gtk_parse_args(&argc, &argv);
+  sigaction(SIGPIPE, &inherited, nullptr);
   std::setlocale(LC_NUMERIC, "C");
   tolva::phase_done("start");
 
@@ -285,6 +321,11 @@ int main(int argc, char* argv[])
     tolva::CRmsEngine engine;
     try {
       run(engine, argc, argv);
+    } catch (const tolva::CClosedOutput&) {
+      return failed();
+    } catch (const ListFileFailure& failure) {
+      failure.report();
+      return failed();
     } catch (const CException& e) {
       return error_line(e);
     } catch (const std::bad_alloc&) {

@@ -191,9 +191,13 @@ TEST(BadInput, EndsWithTheRightResultOrOneErrorLine)
      "^$"},
     {{"-i", "@folderlist"}, 1, unreadable("", "Is a directory"), "^$"},
     {{"-i", "@"}, 1, "file named \"@\" failed to open: Is a directory\n", "^$"},
-    // A write that fails midway leaves the file it was to replace.
-    {{"-o", "@aligned.pdb", "@small.pdb", "@large.pdb"}, 1, kPrefix + "Cannot write alignment file @aligned.pdb.\n",
+    // A write that fails midway leaves the file it was to replace, and
+    // says why.
+    {{"-o", "@aligned.pdb", "@small.pdb", "@large.pdb"}, 1,
+     kPrefix + "Cannot write alignment file @aligned.pdb: a coordinate of @large.pdb is too large for a PDB file.\n",
      "^\n  RMSD = [0-9.e+]+ Angstroms\n\n$"},
+    {{"-o", "/dev/full", good, good}, 1, kPrefix + "Cannot write alignment file /dev/full: No space left on device.\n",
+     kPairZero},
   };
   const std::vector<std::string> before = listing(dir.path());
   for (const Case& c : cases) {

@@ -1,7 +1,8 @@
 // Inputs as other programs hand them over, end to end: residues paired by
 // order past one that validation or reading leaves out, a file that fails
 // ahead of a FIFO nobody writes, documents through pipes, one pipe named
-// twice, names that look like patterns, and an -o path that is an input.
+// twice, names that look like patterns, an -o path that is an input or
+// cannot be made, and a standard output that fails or has no reader.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -136,6 +137,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   write_file(dir.file("a.pdb"), read_file(dir.file("m2.pdb")));
   ASSERT_EQ(symlink("a.pdb", dir.file("link.pdb").c_str()), 0);
   ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(dir.file("noreader").c_str(), 0600), 0);
   const std::string one = example(1), doc = std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model1-dna.xml.gz";
   write_file(dir.file("list"), one + "\n" + resolved("@x[1].pdb\n", dir));
 
@@ -197,6 +199,16 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"tolva -o @link.pdb -j 4 " + one + " @a.pdb", 1, "^$",
      "tolva:4.0: Alignment file @link.pdb is one of the input files.\n"},
     {"tolva -o @out.pdb " + one + " @a.pdb", 0, gapped, unused("B3")},
+    // An -o file that cannot be made is known before any input is read.
+    {"tolva -o @nosuch/out.pdb " + one + " @fifo", 1, "^$",
+     "tolva:4.0: Cannot write alignment file @nosuch/out.pdb: No such file or directory.\n"},
+    // A report that does not get through fails the run, and its -o file.
+    {"tolva -o @full.pdb " + one + " @a.pdb > /dev/full", 1, "^$",
+     unused("B3") + "tolva:4.0: Cannot write standard output: No space left on device.\n"},
+    // A reader gone (a FIFO whose only reader is closed): the run dies of
+    // SIGPIPE, or ends quietly with status 1 when SIGPIPE is ignored.
+    {"exec 3<>@noreader 4>@noreader 3<&-; tolva -c " + one + " " + example(2) + " >&4; exit $?", 141, "^$", ""},
+    {"exec 3<>@noreader 4>@noreader 3<&-; trap '' PIPE; tolva -c " + one + " " + example(2) + " >&4", 1, "^$", ""},
   };
   const std::string kept = read_file(dir.file("a.pdb"));
   const std::vector<std::pair<std::string, std::string>> env = {{"T", TOLVA_BINARY}};
@@ -213,4 +225,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   }
   EXPECT_EQ(read_file(dir.file("a.pdb")), kept);
   EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
+  // No -o file of a failed run, nor any temporary file, is left.
+  EXPECT_EQ(run_program("/bin/sh", {"-c", "cd " + dir.path() + " && echo full.pdb* out.pdb.*"}).out,
+            "full.pdb* out.pdb.*\n");
 }

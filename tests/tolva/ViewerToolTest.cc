@@ -350,17 +350,20 @@ TEST_F(ViewerTool, RealXtermShowsTheClusterInRasmol)
   EXPECT_EQ(tool.out(), kBar + kRootText + "Aligning\nAligning\n");
 }
 
-// No display is needed until the window is shown, and its lack is the
-// error line.
+// No display is needed but for the window, and its lack is the error line,
+// before any input is read (a FIFO nobody writes would hold the run).
 TEST(ClusterModeWithoutDisplay, IsTheErrorLine)
 {
   TempDir dir;
-  ToolRun run = run_tolva({"-o", "aligned.pdb", example(1), example(2), example(3)}, dir.path(),
-                          {{"DISPLAY", ":65000"}});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, kBar);
-  EXPECT_EQ(run.err, "tolva:4.0: Cannot open the display :65000 for the cluster viewer; -R prints the root alone.\n");
-  EXPECT_FALSE(is_file(dir.file("aligned.pdb")));
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  for (const std::string& third : {example(3), dir.file("fifo")}) {
+    ToolRun run = run_program("/usr/bin/timeout", {"60", TOLVA_BINARY, "-o", "aligned.pdb", example(1), example(2), third},
+                              dir.path(), {{"DISPLAY", ":65000"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "tolva:4.0: Cannot open the display :65000 for the cluster viewer; -R prints the root alone.\n");
+    EXPECT_EQ(run_program("/bin/ls", {dir.path()}).out, "fifo\n");  // no -o file, no temporary file
+  }
 
   ToolRun root = run_tolva({"-R", example(1), example(2), example(3)}, dir.path(), {{"DISPLAY", ":65000"}});
   EXPECT_EQ(root.status, 0);
