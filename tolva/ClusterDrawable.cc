@@ -1,6 +1,7 @@
 #include "ClusterDrawable.h"
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,13 @@ int HALF_ELLIPSE_PS = 2;
 
 void ClusterDrawable::OpenDisplay()
 {
-  if (gtk_init_check(nullptr, nullptr)) return;
+  if (gtk_init_check(nullptr, nullptr)) {
+    // The window writes to the X server: a server gone away is for Xlib
+    // to report, as GTK has it, not a silent death by SIGPIPE. A reader of
+    // standard output gone away is then found by its EPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    return;
+  }
   // GTK's own --display option wins over the environment.
   const char* display = gdk_get_display_arg_name();
   if (display == nullptr) display = std::getenv("DISPLAY");
