@@ -82,6 +82,12 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   const std::string rmsd12 = "^\n  RMSD = 1\\.29253 Angstroms\n\n$", zero = "^\n  RMSD = 0 Angstroms\n\n$";
   const std::string gapped = "^\n  RMSD = 1\\.30276 Angstroms\n\n$";
   const std::string lost1Rmsd = "^\n  RMSD = 1\\.32036 Angstroms\n\n$", lost2Rmsd = "^\n  RMSD = 1\\.30018 Angstroms\n\n$";
+  // Forty pipes, the first named again last: at most 21 descriptors are
+  // free under 64, so each copy must go once its last naming is loaded,
+  // and the first must stay until the end.
+  std::string forty;
+  for (int k = 0; k < 40; ++k) forty += " <(cat " + one + ")";
+  const std::string fortyZeros = "^\nResults of comparison with /dev/stdin:\n(  /dev/fd/[0-9]+: 0 Angstroms\n){41}\n?$";
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
     // RMSD is the one by id.
@@ -105,10 +111,17 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"tolva <(zcat " + doc + ") " + one, 0, zero, ""},
     {"timeout 60 dd status=none conv=notrunc if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva " + one + " @fifo", 0, rmsd12, ""},
     // One pipe named twice, under one name or two, is read once, at -j 1
-    // as at -j 8; a copy that cannot be made names its folder.
+    // as at -j 8, and each copy is freed after its last naming; a copy
+    // that cannot be made names its folder, or the want of a descriptor.
     {"cat " + one + " | tolva /dev/stdin /dev/stdin", 0, zero, ""},
     {"cat " + one + " | tolva -j 8 /dev/stdin /dev/fd/0", 0, zero, ""},
     {"timeout 60 dd status=none if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva @fifo @fifo", 0, zero, ""},
+    {"cat " + one + " | prlimit --nofile=64:64 tolva -c /dev/stdin" + forty + " /dev/fd/0", 0, fortyZeros, ""},
+    {"cat " + one + " | prlimit --nofile=64:64 tolva -c -j 8 /dev/stdin" + forty + " /dev/fd/0", 0, fortyZeros, ""},
+    // Descriptor 3 alone is free: the pipe takes it, its copy finds none.
+    {"exec 3<&-; cat " + one + " | prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
+     "(Too many open files).\n"},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
      "directory.\n"},
