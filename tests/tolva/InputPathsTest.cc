@@ -68,6 +68,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
   const std::string one = example(1), doc = std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model1-dna.xml.gz";
   write_file(dir.file("list"), one + "\n" + resolved("@x[1].pdb\n", dir));
+  write_file(dir.file("vptr.supp"), "vptr:*\n");
 
   struct Case
   {
@@ -119,7 +120,8 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"cat " + one + " | prlimit --nofile=64:64 tolva -c /dev/stdin" + forty + " /dev/fd/0", 0, fortyZeros, ""},
     {"cat " + one + " | prlimit --nofile=64:64 tolva -c -j 8 /dev/stdin" + forty + " /dev/fd/0", 0, fortyZeros, ""},
     // Descriptor 3 alone is free: the pipe takes it, its copy finds none.
-    {"exec 3<&-; cat " + one + " | prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
+    // The undefined-behaviour checker needs two to check a type: off here.
+    {"cat " + one + " | UBSAN_OPTIONS=suppressions=@vptr.supp prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
      "(Too many open files).\n"},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
