@@ -24,9 +24,6 @@ struct CPipeInput::Copy
   std::string path;
   std::string error;
 
-  Copy() = default;
-  Copy(const Copy&) = delete;
-  Copy& operator=(const Copy&) = delete;
   ~Copy()
   {
     if (fd >= 0) close(fd);
