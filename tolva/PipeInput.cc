@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,12 +15,19 @@
 namespace tolva {
 
 // One pipe's bytes, made by the first naming to need them; later namings
-// wait for it and read the same file.
+// wait for it and read the same file. The last holder closes the file,
+// which frees its space.
 struct CPipeInput::Copy
 {
   std::once_flag made;
+  int fd = -1;
   std::string path;
   std::string error;
+
+  ~Copy()
+  {
+    if (fd >= 0) close(fd);
+  }
 };
 
 namespace {
@@ -42,9 +50,19 @@ int unnamed_file(const std::string& folder)
   return fd;
 }
 
+// A process without a descriptor left is no fault of the folder nor of
+// the pipe, and the message says so.
+bool out_of_descriptors() { return errno == EMFILE || errno == ENFILE; }
+
+std::string no_descriptor_left()
+{
+  return std::string("no copy of the pipe could be made: no file descriptor is left (") + std::strerror(errno) + ")";
+}
+
 // Why no copy could be made there, from errno.
 std::string folder_failure(const std::string& folder)
 {
+  if (out_of_descriptors()) return no_descriptor_left();
   return "no copy of the pipe could be made in " + folder + ": " + std::strerror(errno);
 }
 
@@ -79,7 +97,7 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
 {
   int pipe = open(name, O_RDONLY | O_CLOEXEC);
   if (pipe < 0) {
-    copy.error = std::strerror(errno);
+    copy.error = out_of_descriptors() ? no_descriptor_left() : std::strerror(errno);
     return;
   }
   const std::string folder = copy_folder();
@@ -90,31 +108,85 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
     if (fd >= 0) close(fd);
     return;
   }
-  // Kept open for the run: each reader opens the copy afresh, from its
-  // first byte.
+  // Each reader opens the copy afresh, from its first byte; the number
+  // cannot go to another file while a naming holds the copy.
+  copy.fd = fd;
   copy.path = "/proc/self/fd/" + std::to_string(fd);
 }
 
-// The copy of the pipe st describes, shared by all its namings. The
-// copies are never destroyed: a worker left behind on a FIFO may still
-// hold one when the process ends.
-CPipeInput::Copy& copy_of(const struct stat& st)
+bool pipe_key(const char* name, CPipeInput::Key& key)
 {
-  static std::mutex lock;
-  static auto* copies = new std::map<std::pair<dev_t, ino_t>, CPipeInput::Copy>;
-  std::lock_guard<std::mutex> guard(lock);
-  return (*copies)[{st.st_dev, st.st_ino}];
+  struct stat st;
+  if (name == nullptr || stat(name, &st) != 0 || !S_ISFIFO(st.st_mode)) return false;
+  key = {st.st_dev, st.st_ino};
+  return true;
+}
+
+// Every pipe with namings still to load, and the copy of each once made.
+// Never destroyed: a worker left behind on a FIFO may still use it when
+// the process ends.
+class Pipes
+{
+public:
+  void expect(const CPipeInput::Key& key)
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    ++pipes[key].left;
+  }
+
+  std::shared_ptr<CPipeInput::Copy> take(const CPipeInput::Key& key)
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    Namings& namings = pipes[key];
+    // A naming nobody counted counts itself.
+    if (namings.left == 0) namings.left = 1;
+    if (namings.copy == nullptr) namings.copy = std::make_shared<CPipeInput::Copy>();
+    return namings.copy;
+  }
+
+  // After the last naming, the copy goes with its last holder.
+  void done(const CPipeInput::Key& key)
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = pipes.find(key);
+    if (found != pipes.end() && --found->second.left == 0) pipes.erase(found);
+  }
+
+private:
+  struct Namings
+  {
+    size_t left = 0;
+    std::shared_ptr<CPipeInput::Copy> copy;
+  };
+
+  std::mutex lock;
+  std::map<CPipeInput::Key, Namings> pipes;
+};
+
+Pipes& pipes()
+{
+  static auto* all = new Pipes;
+  return *all;
 }
 
 }  // namespace
 
+void CPipeInput::Expect(const char* name)
+{
+  Key key;
+  if (pipe_key(name, key)) pipes().expect(key);
+}
+
 CPipeInput::CPipeInput(const char* n) : name(n)
 {
-  struct stat st;
-  if (name == nullptr || stat(name, &st) != 0 || !S_ISFIFO(st.st_mode)) return;
-  Copy& shared = copy_of(st);
-  std::call_once(shared.made, make_copy, name, std::ref(shared));
-  copy = &shared;
+  if (!pipe_key(name, key)) return;
+  copy = pipes().take(key);
+  std::call_once(copy->made, make_copy, name, std::ref(*copy));
+}
+
+CPipeInput::~CPipeInput()
+{
+  if (copy != nullptr) pipes().done(key);
 }
 
 const char* CPipeInput::GetPath() const { return copy != nullptr && copy->error.empty() ? copy->path.c_str() : name; }

@@ -1,22 +1,36 @@
 // An input that can be read only once (a pipe, a FIFO, /dev/stdin on a
 // pipe), read whole into a private file, so that every reader tried on it
-// (RNAML, then PDB) reads the same bytes. A pipe is copied once per run,
-// however many times and under whatever names (its FIFO's path,
-// /dev/stdin, /dev/fd/N) it is given, and from whichever thread.
+// (RNAML, then PDB) reads the same bytes. A pipe is copied once, however
+// many times and under whatever names (its FIFO's path, /dev/stdin,
+// /dev/fd/N) it is given, and from whichever thread; the copy is freed
+// once the last of those namings is loaded.
 #ifndef TOLVA_PIPEINPUT_H
 #define TOLVA_PIPEINPUT_H
 
+#include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 
 namespace tolva {
 
 class CPipeInput
 {
 public:
+  // Counts one more naming to be loaded of the pipe that `name` is, if it
+  // is one. Called for every path before any is loaded, it keeps a copy
+  // for exactly as long as a naming still has to read it; a naming not
+  // counted keeps the copy only while it reads it.
+  static void Expect(const char* name);
+
   // Reads the pipe to its end, waiting for a writer as cat would, unless
-  // the run has read it already; any other path is left as it is. The
-  // copy has no name in any folder: it goes with the process.
+  // its copy is made already; any other path is left as it is. The copy
+  // has no name in any folder: it goes with the process.
   explicit CPipeInput(const char* name);
+  // The naming is done: the last one frees the copy.
+  ~CPipeInput();
+  CPipeInput(const CPipeInput&) = delete;
+  CPipeInput& operator=(const CPipeInput&) = delete;
 
   // Where the readers open the input: the name itself, or the copy.
   const char* GetPath() const;
@@ -24,10 +38,13 @@ public:
   const std::string& GetError() const;
 
   struct Copy;
+  typedef std::pair<dev_t, ino_t> Key;
 
 private:
   const char* name;
-  const Copy* copy = nullptr;
+  Key key{};
+  // Shared with the other namings loading now; it outlives them all.
+  std::shared_ptr<Copy> copy;
 };
 
 }  // namespace tolva

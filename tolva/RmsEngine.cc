@@ -19,6 +19,7 @@
 #include "OrderedLoad.h"
 #include "Pdbstream.h"
 #include "PhaseTimes.h"
+#include "PipeInput.h"
 #include "ProgressBar.h"
 #include "ReplacedFile.h"
 #include "ResidueType.h"
@@ -119,7 +120,11 @@ void CRmsEngine::AddFrags(const std::vector<std::string>& names)
   const size_t first = frags.size();
   const bool shown = ShowsStructures(first + names.size());
   frags.reserve(first + names.size());
-  for (const std::string& name : names) frags.emplace_back(name.c_str());
+  // Each pipe's copy is kept until its last naming here is loaded.
+  for (const std::string& name : names) {
+    CPipeInput::Expect(name.c_str());
+    frags.emplace_back(name.c_str());
+  }
   const unsigned threads = worker_count(names.size());
   try {
     if (threads <= 1)

@@ -140,6 +140,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   ASSERT_EQ(mkfifo(dir.file("noreader").c_str(), 0600), 0);
   const std::string one = example(1), doc = std::string(TOLVA_SOURCE_DIR) + "/examples/1lcd-model1-dna.xml.gz";
   write_file(dir.file("list"), one + "\n" + resolved("@x[1].pdb\n", dir));
+  write_file(dir.file("vptr.supp"), "vptr:*\n");
 
   struct Case
   {
@@ -154,6 +155,12 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   const std::string rmsd12 = "^\n  RMSD = 1\\.29253 Angstroms\n\n$", zero = "^\n  RMSD = 0 Angstroms\n\n$";
   const std::string gapped = "^\n  RMSD = 1\\.30276 Angstroms\n\n$";
   const std::string lost1Rmsd = "^\n  RMSD = 1\\.32036 Angstroms\n\n$", lost2Rmsd = "^\n  RMSD = 1\\.30018 Angstroms\n\n$";
+  // Thirty-two pipes, the first named again last: under 64, 29 descriptors
+  // are free, too few to keep every copy, enough for eight in flight. Each
+  // copy must go once its last naming is loaded, the first stay to the end.
+  std::string pipes;
+  for (int k = 0; k < 32; ++k) pipes += " <(cat " + one + ")";
+  const std::string pipeZeros = "^\nResults of comparison with /dev/stdin:\n(  /dev/fd/[0-9]+: 0 Angstroms\n){33}\n?$";
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
     // RMSD is the one by id.
@@ -184,10 +191,18 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"tolva <(zcat " + doc + ") " + one, 0, zero, ""},
     {"timeout 60 dd status=none conv=notrunc if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva " + one + " @fifo", 0, rmsd12, ""},
     // One pipe named twice, under one name or two, is read once, at -j 1
-    // as at -j 8; a copy that cannot be made names its folder.
+    // as at -j 8, and each copy is freed after its last naming; a copy
+    // that cannot be made names its folder, or the want of a descriptor.
     {"cat " + one + " | tolva /dev/stdin /dev/stdin", 0, zero, ""},
     {"cat " + one + " | tolva -j 8 /dev/stdin /dev/fd/0", 0, zero, ""},
     {"timeout 60 dd status=none if=" + example(2) + " of=@fifo >/dev/null 2>&1 & tolva @fifo @fifo", 0, zero, ""},
+    {"cat " + one + " | prlimit --nofile=64:64 tolva -c /dev/stdin" + pipes + " /dev/fd/0", 0, pipeZeros, ""},
+    {"cat " + one + " | prlimit --nofile=64:64 tolva -c -j 8 /dev/stdin" + pipes + " /dev/fd/0", 0, pipeZeros, ""},
+    // Descriptor 3 alone is free: the pipe takes it, its copy finds none.
+    // The undefined-behaviour checker needs two to check a type: off here.
+    {"cat " + one + " | UBSAN_OPTIONS=suppressions=@vptr.supp prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
+     "(Too many open files).\n"},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
      "directory.\n"},
