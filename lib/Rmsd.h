@@ -93,9 +93,12 @@ float rmsd_with_align(It1 first1, It1 last1, It2 first2, It2 last2, CTransfo* t)
     const CPoint3D& y = point_of(*first2);
     const double dx[3] = {x.x - c1[0], x.y - c1[1], x.z - c1[2]};
     const double dy[3] = {y.x - c2[0], y.y - c2[1], y.z - c2[2]};
-    for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) R[3 * r + c] += dy[r] * dx[c];
-    for (int k = 0; k < 3; ++k) squares += dx[k] * dx[k] + dy[k] * dy[k];
+    // Written out, so that the nine sums stay in registers.
+    R[0] += dy[0] * dx[0], R[1] += dy[0] * dx[1], R[2] += dy[0] * dx[2];
+    R[3] += dy[1] * dx[0], R[4] += dy[1] * dx[1], R[5] += dy[1] * dx[2];
+    R[6] += dy[2] * dx[0], R[7] += dy[2] * dx[1], R[8] += dy[2] * dx[2];
+    // One addition to the running sum per pair keeps its chain short.
+    squares += ((dx[0] * dx[0] + dx[1] * dx[1]) + dx[2] * dx[2]) + ((dy[0] * dy[0] + dy[1] * dy[1]) + dy[2] * dy[2]);
   }
   const CPoint3D centre1(static_cast<float>(c1[0]), static_cast<float>(c1[1]), static_cast<float>(c1[2]));
   const CPoint3D centre2(static_cast<float>(c2[0]), static_cast<float>(c2[1]), static_cast<float>(c2[2]));
