@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Exception.h"
+#include "NearlyDegenerateSeries.h"
 #include "Rmsd.h"
 
 namespace {
@@ -291,6 +292,38 @@ TEST(RmsdWithAlign, NoisyCopiesMatchADoublePrecisionSvd)
     for (unsigned i = 0; i < 3; ++i)
       for (unsigned j = 0; j < 3; ++j) EXPECT_NEAR(t(i, j), ref.U[3 * i + j], 2e-6) << n;
     EXPECT_NEAR(direct_rmsd(moved(x, t), y), r, 1e-4 * r) << n;
+  }
+}
+
+TEST(RmsdWithAlign, NearlyCollinearAndFlatSeriesMatchADoublePrecisionSvd)
+{
+  // Three CA atoms of two models, nearly on a line, with their minima worked
+  // out exactly on the coordinates as floats (on the decimals as written they
+  // are 0.0033234 and 0.1734744); then a table of such series.
+  struct Row
+  {
+    Points x, y;
+    double rmsd;
+  };
+  std::vector<Row> rows = {
+      {{{-93.442f, 58.337f, 9.776f}, {88.152f, -55.029f, -9.224f}, {10.280f, -6.408f, -1.073f}},
+       {{-93.433f, 58.343f, 9.792f}, {88.153f, -55.025f, -9.235f}, {10.274f, -6.407f, -1.083f}}, 0.00332486},
+      {{{-15.119f, 33.381f, 14.531f}, {11.453f, -25.350f, -11.045f}, {14.561f, -32.188f, -14.021f}},
+       {{-15.436f, 33.281f, 14.642f}, {11.418f, -25.629f, -10.585f}, {14.164f, -32.469f, -13.760f}}, 0.1734744}};
+  for (unsigned seed = 0; seed < 400; ++seed) {
+    auto pair = testing_support::nearly_degenerate_pair<CPoint3D>(seed, seed % 2);
+    rows.push_back({pair.first, pair.second, -1});
+  }
+  for (const Row& row : rows) {
+    SCOPED_TRACE(&row - &rows[0]);
+    Reference ref = reference_superposition(row.x, row.y);
+    if (row.rmsd > 0) {
+      EXPECT_NEAR(ref.rmsd, row.rmsd, 1e-8);
+    }
+    CTransfo t;
+    EXPECT_NEAR(align(row.x, row.y, &t), ref.rmsd, 1e-6);
+    expect_rotation(t, 1e-6);
+    EXPECT_NEAR(direct_rmsd(moved(row.x, t), row.y), ref.rmsd, 2e-5);
   }
 }
 
