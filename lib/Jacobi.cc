@@ -70,8 +70,10 @@ void rotate_columns(double* m, int n, int p, int q, double c, double s)
 }
 
 // Turns columns p and q of b (and of v alike) to make them orthogonal;
-// false when they already are.
-bool orthogonalise_columns(double* b, int n, int p, int q, double* v)
+// false when they already are, or when either is no longer than `floor`
+// squared: a column of rounding only has no direction to keep, and turning
+// it would go on for ever.
+bool orthogonalise_columns(double* b, int n, int p, int q, double floor, double* v)
 {
   double alpha = 0, beta = 0, gamma = 0;
   for (int i = 0; i < n; ++i) {
@@ -79,6 +81,7 @@ bool orthogonalise_columns(double* b, int n, int p, int q, double* v)
     beta += b[i * n + q] * b[i * n + q];
     gamma += b[i * n + p] * b[i * n + q];
   }
+  if (alpha <= floor || beta <= floor) return false;
   // A NaN counts as orthogonal: nothing would converge.
   if (!(std::fabs(gamma) > kOrthogonal * std::sqrt(alpha * beta))) return false;
   // The smaller root of t^2 + 2 zeta t - 1 = 0: the turn of at most 45 degrees.
@@ -97,11 +100,14 @@ void jacobi_svd(double* b, int n, double* v, int* nrot)
 {
   *nrot = 0;
   identity(v, n);
+  double floor = 0;
+  for (int k = 0; k < n * n; ++k) floor += b[k] * b[k];
+  floor *= kOrthogonal * kOrthogonal;
   for (int sweep = 1; sweep <= kMaxSweeps; ++sweep) {
     bool turned = false;
     for (int p = 0; p < n - 1; ++p) {
       for (int q = p + 1; q < n; ++q) {
-        if (orthogonalise_columns(b, n, p, q, v)) {
+        if (orthogonalise_columns(b, n, p, q, floor, v)) {
           turned = true;
           ++*nrot;
         }

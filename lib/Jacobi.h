@@ -26,8 +26,9 @@ inline void jacobi_rotate(double* a, int i, int j, int k, int l, int n, double s
 // (n x n, row-major) the product of the plane rotations, a proper rotation
 // whose columns are the right singular vectors; *nrot the number of
 // rotations done. Small singular values come out good to the rounding of
-// the largest, not of its square as from the eigenvalues of b^T.b. Stops
-// after 50 sweeps with the columns reached when they are not orthogonal yet.
+// the largest, not of its square as from the eigenvalues of b^T.b; a column
+// below 1e-15 of b's Frobenius norm is left as it is. Stops after 50 sweeps
+// with the columns reached when they are not orthogonal yet.
 void jacobi_svd(double* b, int n, double* v, int* nrot);
 
 #endif

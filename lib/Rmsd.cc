@@ -90,7 +90,11 @@ void singular_axes(const double* R, double* V, double* B, double* len)
   for (int k = 0; k < 9; ++k) B[k] = R[k];
   int nrot;
   jacobi_svd(B, 3, V, &nrot);
-  for (int k = 0; k < 3; ++k) len[k] = std::sqrt(((0.0 + B[k] * B[k]) + B[3 + k] * B[3 + k]) + B[6 + k] * B[6 + k]);
+  for (int k = 0; k < 3; ++k) {
+    Vec c;
+    column(B, k, c);
+    len[k] = length(c);
+  }
   bool odd = false;
   for (int i = 0; i < 2; ++i) {
     for (int j = i + 1; j < 3; ++j) {

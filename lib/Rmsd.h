@@ -98,7 +98,8 @@ float rmsd_with_align(It1 first1, It1 last1, It2 first2, It2 last2, CTransfo* t)
     R[3] += dy[1] * dx[0], R[4] += dy[1] * dx[1], R[5] += dy[1] * dx[2];
     R[6] += dy[2] * dx[0], R[7] += dy[2] * dx[1], R[8] += dy[2] * dx[2];
     // One addition to the running sum per pair keeps its chain short.
-    squares += ((dx[0] * dx[0] + dx[1] * dx[1]) + dx[2] * dx[2]) + ((dy[0] * dy[0] + dy[1] * dy[1]) + dy[2] * dy[2]);
+    squares += ((dx[0] * dx[0] + dx[1] * dx[1]) + dx[2] * dx[2]) +
+               ((dy[0] * dy[0] + dy[1] * dy[1]) + dy[2] * dy[2]);
   }
   const CPoint3D centre1(static_cast<float>(c1[0]), static_cast<float>(c1[1]), static_cast<float>(c1[2]));
   const CPoint3D centre2(static_cast<float>(c2[0]), static_cast<float>(c2[1]), static_cast<float>(c2[2]));
