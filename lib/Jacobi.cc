@@ -47,7 +47,75 @@ void rotate_plane(double* a, int n, int p, int q, double g, double* d, double* z
   for (int j = 0; j < n; ++j) jacobi_rotate(v, j, p, j, q, n, s, tau);
 }
 
+// Columns whose cosine is below this are orthogonal: a few roundings of
+// their dot product.
+const double kOrthogonal = 1e-15;
+
+void identity(double* v, int n)
+{
+  for (int p = 0; p < n; ++p)
+    for (int q = 0; q < n; ++q) v[p * n + q] = p == q ? 1.0 : 0.0;
+}
+
+// Columns p and q of the n x n matrix m turned by the angle of cosine c and
+// sine s.
+void rotate_columns(double* m, int n, int p, int q, double c, double s)
+{
+  for (int i = 0; i < n; ++i) {
+    double mp = m[i * n + p];
+    double mq = m[i * n + q];
+    m[i * n + p] = c * mp - s * mq;
+    m[i * n + q] = s * mp + c * mq;
+  }
+}
+
+// Turns columns p and q of b (and of v alike) to make them orthogonal;
+// false when they already are, or when either is no longer than `floor`
+// squared: a column of rounding only has no direction to keep, and turning
+// it would go on for ever.
+bool orthogonalise_columns(double* b, int n, int p, int q, double floor, double* v)
+{
+  double alpha = 0, beta = 0, gamma = 0;
+  for (int i = 0; i < n; ++i) {
+    alpha += b[i * n + p] * b[i * n + p];
+    beta += b[i * n + q] * b[i * n + q];
+    gamma += b[i * n + p] * b[i * n + q];
+  }
+  if (alpha <= floor || beta <= floor) return false;
+  // A NaN counts as orthogonal: nothing would converge.
+  if (!(std::fabs(gamma) > kOrthogonal * std::sqrt(alpha * beta))) return false;
+  // The smaller root of t^2 + 2 zeta t - 1 = 0: the turn of at most 45 degrees.
+  double zeta = (beta - alpha) / (2.0 * gamma);
+  double t = 1.0 / (std::fabs(zeta) + std::sqrt(1.0 + zeta * zeta));
+  if (zeta < 0.0) t = -t;
+  double c = 1.0 / std::sqrt(1.0 + t * t);
+  rotate_columns(b, n, p, q, c, c * t);
+  rotate_columns(v, n, p, q, c, c * t);
+  return true;
+}
+
 }  // namespace
+
+void jacobi_svd(double* b, int n, double* v, int* nrot)
+{
+  *nrot = 0;
+  identity(v, n);
+  double floor = 0;
+  for (int k = 0; k < n * n; ++k) floor += b[k] * b[k];
+  floor *= kOrthogonal * kOrthogonal;
+  for (int sweep = 1; sweep <= kMaxSweeps; ++sweep) {
+    bool turned = false;
+    for (int p = 0; p < n - 1; ++p) {
+      for (int q = p + 1; q < n; ++q) {
+        if (orthogonalise_columns(b, n, p, q, floor, v)) {
+          turned = true;
+          ++*nrot;
+        }
+      }
+    }
+    if (!turned) return;
+  }
+}
 
 void jacobi(double* a, int n, double* d, double* v, int* nrot)
 {
@@ -63,8 +131,8 @@ void jacobi(double* a, int n, double* d, double* v, int* nrot)
   }
   double* z = b + n;
 
+  identity(v, n);
   for (int p = 0; p < n; ++p) {
-    for (int q = 0; q < n; ++q) v[p * n + q] = p == q ? 1.0 : 0.0;
     b[p] = d[p] = a[p * n + p];
     z[p] = 0.0;
   }

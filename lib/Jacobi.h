@@ -1,5 +1,6 @@
-// Eigen-decomposition of a small symmetric matrix by cyclic Jacobi rotations,
-// in double precision.
+// Eigen-decomposition of a small symmetric matrix, and singular value
+// decomposition of a small square one, by cyclic Jacobi rotations in double
+// precision.
 #ifndef TESSEL_JACOBI_H
 #define TESSEL_JACOBI_H
 
@@ -18,5 +19,16 @@ inline void jacobi_rotate(double* a, int i, int j, int k, int l, int n, double s
   a[i * n + j] = g - s * (h + g * tau);
   a[k * n + l] = h + s * (g - h * tau);
 }
+
+// One-sided Jacobi on the row-major n x n matrix b: pairs of its columns
+// are turned until every two are orthogonal. On return b holds (b as
+// given).v, whose column lengths are the singular values, unordered; v
+// (n x n, row-major) the product of the plane rotations, a proper rotation
+// whose columns are the right singular vectors; *nrot the number of
+// rotations done. Small singular values come out good to the rounding of
+// the largest, not of its square as from the eigenvalues of b^T.b; a column
+// below 1e-15 of b's Frobenius norm is left as it is. Stops after 50 sweeps
+// with the columns reached when they are not orthogonal yet.
+void jacobi_svd(double* b, int n, double* v, int* nrot);
 
 #endif

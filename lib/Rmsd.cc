@@ -9,11 +9,10 @@
 
 namespace {
 
-// Below this fraction of the leading singular value (or, for the leading one,
-// of E0) a column of R.V is taken as zero. R sums single-precision products,
-// each good to 6e-8 of itself: a smaller column has no direction of its own,
-// only that of the rounding.
-const double kRankTolerance = 1e-6;
+// R sums double products of double differences, each good to 1e-16 of
+// itself: a column of R.V shorter than this fraction of the longest (or the
+// longest against E0) is rounding, with no direction of its own.
+const double kNegligible = 1e-14;
 
 typedef double Vec[3];
 
@@ -38,6 +37,11 @@ void set_column(double* m, int k, const Vec c)
   for (int i = 0; i < 3; ++i) m[3 * i + k] = c[i];
 }
 
+void swap_columns(double* m, int i, int j)
+{
+  for (int r = 0; r < 3; ++r) std::swap(m[3 * r + i], m[3 * r + j]);
+}
+
 // c minus its component along the unit vector b1, normalised; the length of
 // the residual before normalising is returned.
 double orthonormalise(Vec c, const Vec b1)
@@ -49,30 +53,14 @@ double orthonormalise(Vec c, const Vec b1)
   return l;
 }
 
-// Eigenvalues by decreasing size, eigenvector columns exchanged alike; equal
-// values keep their order.
-void sort_decreasing(double* d, double* V)
+// The image b2 of a2, a unit vector orthogonal to b1. When R.a2 is only
+// rounding (collinear series) b2 is free: it is made from a2 (or from a3
+// when a2 lies nearly along b1), so that a series lying along one line is
+// not turned about it for nothing.
+void second_axis(const Vec Ra2, const double* V, double len0, const Vec b1, Vec b2)
 {
-  for (int i = 0; i < 2; ++i) {
-    for (int j = i + 1; j < 3; ++j) {
-      if (d[i] < d[j]) {
-        std::swap(d[i], d[j]);
-        for (int r = 0; r < 3; ++r) std::swap(V[3 * r + i], V[3 * r + j]);
-      }
-    }
-  }
-}
-
-// The images b1, b2 of the eigenvectors a1, a2 of R^T.R, as unit vectors
-// orthogonal to each other. When R has rank one (collinear series) b2 is
-// free: it is made from a2 (or from a3 when a2 lies nearly along b1), so
-// that a series lying along one line is not turned about it for nothing.
-void second_axis(const double* B, const double* V, double len1, double len0, const Vec b1, Vec b2)
-{
-  if (len1 > kRankTolerance * len0) {
-    column(B, 1, b2);
-    if (orthonormalise(b2, b1) > 0.5 * len1) return;
-  }
+  for (int i = 0; i < 3; ++i) b2[i] = Ra2[i];
+  if (orthonormalise(b2, b1) > kNegligible * len0) return;
   column(V, 1, b2);
   if (orthonormalise(b2, b1) > 0.5) return;
   column(V, 2, b2);
@@ -91,29 +79,39 @@ CTransfo rigid_motion(const double* U, const CPoint3D& c1, const CPoint3D& c2)
   return (to_target * rotation) * from_origin;
 }
 
-// Eigenvectors a1, a2, a3 of R^T.R (columns of V, by decreasing eigenvalue,
-// a3 = a1 x a2 so the basis is right-handed) and B = R.V, whose columns are
-// R.a1, R.a2, R.a3.
-void principal_axes(const double* R, double* V, double* B)
+// The singular value decomposition of R, by turning its own columns: the
+// right singular vectors a1, a2, a3 (columns of V, a right-handed basis)
+// and B = R.V, whose columns R.a_k are orthogonal, by decreasing length
+// (the singular values). The eigenvectors of R^T.R would lose the small
+// singular values of nearly collinear or flat series under the rounding
+// of the square of the large one.
+void singular_axes(const double* R, double* V, double* B, double* len)
 {
-  double A[9];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      A[3 * i + j] = ((0.0 + R[i] * R[j]) + R[3 + i] * R[3 + j]) + R[6 + i] * R[6 + j];
-  double d[3];
+  for (int k = 0; k < 9; ++k) B[k] = R[k];
   int nrot;
-  jacobi(A, 3, d, V, &nrot);
-  sort_decreasing(d, V);
-
-  Vec a1, a2, a3;
-  column(V, 0, a1);
-  column(V, 1, a2);
-  cross(a1, a2, a3);
-  set_column(V, 2, a3);
-
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      B[3 * i + j] = (R[3 * i] * V[j] + R[3 * i + 1] * V[3 + j]) + R[3 * i + 2] * V[6 + j];
+  jacobi_svd(B, 3, V, &nrot);
+  for (int k = 0; k < 3; ++k) {
+    Vec c;
+    column(B, k, c);
+    len[k] = length(c);
+  }
+  bool odd = false;
+  for (int i = 0; i < 2; ++i) {
+    for (int j = i + 1; j < 3; ++j) {
+      if (len[i] < len[j]) {
+        std::swap(len[i], len[j]);
+        swap_columns(V, i, j);
+        swap_columns(B, i, j);
+        odd = !odd;
+      }
+    }
+  }
+  // An odd number of exchanges made V a reflection.
+  if (odd)
+    for (int r = 0; r < 3; ++r) {
+      V[3 * r + 2] = -V[3 * r + 2];
+      B[3 * r + 2] = -B[3 * r + 2];
+    }
 }
 
 template <typename Iterator>
@@ -167,18 +165,14 @@ void rmsd_detail::length_mismatch(std::size_t first, std::size_t second)
 
 void __superposition_rotation(const double* R, double E0, double* U, double* fit)
 {
-  double V[9], B[9];
-  principal_axes(R, V, B);
+  double V[9], B[9], len[3];
+  singular_axes(R, V, B, len);
   Vec col[3];
   for (int k = 0; k < 3; ++k) column(B, k, col[k]);
-  double len0 = length(col[0]);
 
   // fit = trace(U^T.R) for the rotation U returned, and E0 - fit is half its
-  // sum of squared residuals. Read off R.a_k, it equals sqrt(d1) + sqrt(d2)
-  // + sigma sqrt(d3), d the eigenvalues of R^T.R and sigma the handedness,
-  // without their square roots: those lose half the digits of an
-  // eigenvalue near zero (flat or identical series), or give NaN for one
-  // that rounding put below it.
+  // sum of squared residuals: s1 + s2 + sigma s3, the singular values with
+  // the handedness sigma on the smallest.
   const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   for (int k = 0; k < 9; ++k) U[k] = identity[k];
   fit[0] = R[0];
@@ -186,10 +180,10 @@ void __superposition_rotation(const double* R, double E0, double* U, double* fit
   fit[2] = R[8];
   // Coincident series, or one pair: R vanishes and every rotation is as
   // good; keep the exact identity.
-  if (len0 > kRankTolerance * E0) {
+  if (len[0] > kNegligible * E0) {
     Vec b[3];
-    for (int i = 0; i < 3; ++i) b[0][i] = col[0][i] / len0;
-    second_axis(B, V, length(col[1]), len0, b[0], b[1]);
+    for (int i = 0; i < 3; ++i) b[0][i] = col[0][i] / len[0];
+    second_axis(col[1], V, len[0], b[0], b[1]);
     // b3 = b1 x b2 keeps U proper; mirror-image data shows as a negative fit[2].
     cross(b[0], b[1], b[2]);
     for (int k = 0; k < 3; ++k) {

@@ -65,35 +65,45 @@ float rmsd_with_align(It1 first1, It1 last1, It2 first2, It2 last2, CTransfo* t)
 {
   using rmsd_detail::point_of;
 
-  CPoint3D c1, c2;
+  // Centroids, differences and products in double: a product of two floats
+  // is exact there, and the sums of single-precision products lose the
+  // small singular values of nearly collinear or flat series.
+  double c1[3] = {0, 0, 0}, c2[3] = {0, 0, 0};
   int n = 0;
   {
     It1 i = first1;
     It2 j = first2;
     for (; i != last1 && j != last2; ++i, ++j, ++n) {
-      c1 += point_of(*i);
-      c2 += point_of(*j);
+      const CPoint3D& x = point_of(*i);
+      const CPoint3D& y = point_of(*j);
+      c1[0] += x.x, c1[1] += x.y, c1[2] += x.z;
+      c2[0] += y.x, c2[1] += y.y, c2[2] += y.z;
     }
   }
-  c1 /= static_cast<float>(n);
-  c2 /= static_cast<float>(n);
+  for (int k = 0; k < 3; ++k) {
+    c1[k] /= n;
+    c2[k] /= n;
+  }
 
-  // Correlation and E0 in one walk: each sum still takes its terms in pair
-  // order, so the result is that of two walks. Products in single
-  // precision, sums in double.
+  // Correlation and E0 in one walk.
   double R[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
   double squares = 0;
   for (; first1 != last1 && first2 != last2; ++first1, ++first2) {
     const CPoint3D& x = point_of(*first1);
     const CPoint3D& y = point_of(*first2);
-    const float dx[3] = {x.x - c1.x, x.y - c1.y, x.z - c1.z};
-    const float dy[3] = {y.x - c2.x, y.y - c2.y, y.z - c2.z};
-    for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) R[3 * r + c] += static_cast<double>(dy[r] * dx[c]);
-    for (int k = 0; k < 3; ++k)
-      squares += static_cast<double>(dx[k] * dx[k]) + static_cast<double>(dy[k] * dy[k]);
+    const double dx[3] = {x.x - c1[0], x.y - c1[1], x.z - c1[2]};
+    const double dy[3] = {y.x - c2[0], y.y - c2[1], y.z - c2[2]};
+    // Written out, so that the nine sums stay in registers.
+    R[0] += dy[0] * dx[0], R[1] += dy[0] * dx[1], R[2] += dy[0] * dx[2];
+    R[3] += dy[1] * dx[0], R[4] += dy[1] * dx[1], R[5] += dy[1] * dx[2];
+    R[6] += dy[2] * dx[0], R[7] += dy[2] * dx[1], R[8] += dy[2] * dx[2];
+    // One addition to the running sum per pair keeps its chain short.
+    squares += ((dx[0] * dx[0] + dx[1] * dx[1]) + dx[2] * dx[2]) +
+               ((dy[0] * dy[0] + dy[1] * dy[1]) + dy[2] * dy[2]);
   }
-  return __rmsd_with_align_aux(c1, c2, R, 0.5 * squares, n, t);
+  const CPoint3D centre1(static_cast<float>(c1[0]), static_cast<float>(c1[1]), static_cast<float>(c1[2]));
+  const CPoint3D centre2(static_cast<float>(c2[0]), static_cast<float>(c2[1]), static_cast<float>(c2[2]));
+  return __rmsd_with_align_aux(centre1, centre2, R, 0.5 * squares, n, t);
 }
 
 // RMSD of the two series as they stand. Lists of different lengths are an

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Exception.h"
@@ -291,6 +292,43 @@ TEST(RmsdWithAlign, NoisyCopiesMatchADoublePrecisionSvd)
     for (unsigned i = 0; i < 3; ++i)
       for (unsigned j = 0; j < 3; ++j) EXPECT_NEAR(t(i, j), ref.U[3 * i + j], 2e-6) << n;
     EXPECT_NEAR(direct_rmsd(moved(x, t), y), r, 1e-4 * r) << n;
+  }
+}
+
+TEST(RmsdWithAlign, NearlyCollinearAndFlatSeriesMatchADoublePrecisionSvd)
+{
+  // Three CA atoms of two models nearly on a line, with the minima worked out
+  // exactly on the coordinates as floats (0.0033234 and 0.1734744 on the
+  // decimals as written); then 3 to 8 points some 200 angstroms along a line
+  // (odd rows: also across, in a plane), a few thousandths off it, against a
+  // turned copy with as little noise, every fifth copy mirrored.
+  std::vector<std::pair<Points, Points>> rows = {
+      {{{-93.442f, 58.337f, 9.776f}, {88.152f, -55.029f, -9.224f}, {10.280f, -6.408f, -1.073f}},
+       {{-93.433f, 58.343f, 9.792f}, {88.153f, -55.025f, -9.235f}, {10.274f, -6.407f, -1.083f}}},
+      {{{-15.119f, 33.381f, 14.531f}, {11.453f, -25.350f, -11.045f}, {14.561f, -32.188f, -14.021f}},
+       {{-15.436f, 33.281f, 14.642f}, {11.418f, -25.629f, -10.585f}, {14.164f, -32.469f, -13.760f}}}};
+  const double worked[] = {0.00332486, 0.1734744};
+  for (unsigned seed = 0; seed < 400; ++seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<float> u(-1, 1);
+    CPoint3D along(u(gen), u(gen), u(gen)), across(u(gen), u(gen), u(gen));
+    Points x;
+    for (unsigned k = 0; k < 3 + seed % 6; ++k)
+      x.push_back(CPoint3D(30, -12, 5) + along * (120 * u(gen)) + across * (seed % 2 * 60 * u(gen)));
+    x = jittered(x, 3e-3f + seed % 7 * 3e-3f, seed);
+    Points y = jittered(x, 1e-3f + seed % 4 * 3e-3f, seed + 1);
+    for (CPoint3D& p : y) p.z *= seed % 5 ? 1 : -1;
+    rows.emplace_back(x, moved(y, motion(CPoint3D(1, seed, 2), 0.5f + seed, CPoint3D(7, -3, 1))));
+  }
+  for (size_t k = 0; k < rows.size(); ++k) {
+    SCOPED_TRACE(k);
+    const Points &x = rows[k].first, &y = rows[k].second;
+    Reference ref = reference_superposition(x, y);
+    EXPECT_NEAR(ref.rmsd, k < 2 ? worked[k] : ref.rmsd, 1e-8);
+    CTransfo t;
+    EXPECT_NEAR(align(x, y, &t), ref.rmsd, 1e-6);
+    expect_rotation(t, 1e-6);
+    EXPECT_NEAR(direct_rmsd(moved(x, t), y), ref.rmsd, 2e-5);
   }
 }
 

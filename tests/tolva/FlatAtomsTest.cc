@@ -200,9 +200,11 @@ TEST(FlatAtoms, KernelMatchesADoublePrecisionSuperposition)
   for (CPoint3D& p : mirror.points) p.z = -p.z;
   struct Case
   {
-    const char* what;
+    std::string what;
     Series fixed, moving;
-  } cases[] = {
+    double worked = 0;
+  };
+  std::vector<Case> cases = {
       {"random clouds", cloud, make(1464, [&](size_t) { return CPoint3D(u(rng), u(rng), u(rng)); })},
       {"rigid copy", cloud, turned(cloud, 2.0f, 0.0f, 1)},
       {"noisy copy", cloud, turned(cloud, -1.1f, 0.3f, 2)},
@@ -216,10 +218,28 @@ TEST(FlatAtoms, KernelMatchesADoublePrecisionSuperposition)
       {"coincident against a cloud", point, make(50, [&](size_t) { return CPoint3D(u(rng), u(rng), u(rng)); })},
       {"three points", make(3, [](size_t k) { return CPoint3D(k, k * k, 1.0f); }),
        make(3, [](size_t k) { return CPoint3D(2.0f * k, 1.0f, -1.0f * k); })},
+      // Minima worked out exactly on the coordinates as floats.
+      {"CA atoms nearly on a line",
+       {{{-93.442f, 58.337f, 9.776f}, {88.152f, -55.029f, -9.224f}, {10.280f, -6.408f, -1.073f}}},
+       {{{-93.433f, 58.343f, 9.792f}, {88.153f, -55.025f, -9.235f}, {10.274f, -6.407f, -1.083f}}}, 0.00332486},
+      {"CA atoms nearly on a line, noisier",
+       {{{-15.119f, 33.381f, 14.531f}, {11.453f, -25.350f, -11.045f}, {14.561f, -32.188f, -14.021f}}},
+       {{{-15.436f, 33.281f, 14.642f}, {11.418f, -25.629f, -10.585f}, {14.164f, -32.469f, -13.760f}}}, 0.1734744},
   };
+  // A few thousandths off a line some 200 angstroms long, against a turned
+  // copy with as little noise.
+  for (unsigned seed = 0; seed < 200; ++seed) {
+    CPoint3D along(u(rng), u(rng), u(rng));
+    Series line = make(3 + seed % 6, [&](size_t) {
+      return along * (u(rng) / 3.0f) + CPoint3D(u(rng), u(rng), u(rng)) * (1.5e-4f + seed % 7 * 1.5e-4f);
+    });
+    cases.push_back({"nearly collinear " + std::to_string(seed), line,
+                     turned(line, 0.5f + seed, 1e-3f + seed % 4 * 3e-3f, seed)});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const double expected = reference_rmsd(c.fixed.exact(), c.moving.exact());
+    EXPECT_NEAR(expected, c.worked > 0 ? c.worked : expected, 1e-8);
     CFlatAtoms f(c.fixed.points), m(c.moving.points);
     EXPECT_NEAR(tolva::superposed_rmsd(f, m), expected, 1e-4);
     EXPECT_NEAR(tolva::superposed_rmsd(m, f), expected, 1e-4);
