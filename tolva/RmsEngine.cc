@@ -112,7 +112,7 @@ void CRmsEngine::AddFrag(const char* name)
 
 bool CRmsEngine::ShowsStructures(size_t n) const
 {
-  return alignFile != nullptr || __very_verbose || (n >= 3 && !__compare && !__root_only);
+  return alignFile != nullptr || __very_verbose || ShowsWindow(n);
 }
 
 void CRmsEngine::AddFrags(const std::vector<std::string>& names)
