@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <functional>
@@ -128,10 +129,36 @@ bool pipe_key(const char* name, CPipeInput::Key& key)
 class Pipes
 {
 public:
-  void expect(const CPipeInput::Key& key)
+  void note_plain(const char* name)
   {
     std::lock_guard<std::mutex> guard(lock);
-    ++pipes[key].left;
+    seen.emplace(name, Seen{false, CPipeInput::Key()});
+  }
+
+  // Counts the naming when `name` is a pipe.
+  void expect(const char* name)
+  {
+    CPipeInput::Key key;
+    const bool pipe = is_pipe(name, key);
+    std::lock_guard<std::mutex> guard(lock);
+    if (pipe) ++pipes[key].left;
+  }
+
+  // Whether `name` is a pipe, and which: looked at once, then known.
+  bool is_pipe(const char* name, CPipeInput::Key& key)
+  {
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      auto found = seen.find(name);
+      if (found != seen.end()) {
+        key = found->second.key;
+        return found->second.pipe;
+      }
+    }
+    const bool pipe = pipe_key(name, key);
+    std::lock_guard<std::mutex> guard(lock);
+    seen.emplace(name, Seen{pipe, key});
+    return pipe;
   }
 
   std::shared_ptr<CPipeInput::Copy> take(const CPipeInput::Key& key)
@@ -159,8 +186,15 @@ private:
     std::shared_ptr<CPipeInput::Copy> copy;
   };
 
+  struct Seen
+  {
+    bool pipe;
+    CPipeInput::Key key;
+  };
+
   std::mutex lock;
   std::map<CPipeInput::Key, Namings> pipes;
+  std::unordered_map<std::string, Seen> seen;
 };
 
 Pipes& pipes()
@@ -171,15 +205,16 @@ Pipes& pipes()
 
 }  // namespace
 
+void CPipeInput::NotePlainFile(const char* name) { pipes().note_plain(name); }
+
 void CPipeInput::Expect(const char* name)
 {
-  Key key;
-  if (pipe_key(name, key)) pipes().expect(key);
+  if (name != nullptr) pipes().expect(name);
 }
 
 CPipeInput::CPipeInput(const char* n) : name(n)
 {
-  if (!pipe_key(name, key)) return;
+  if (name == nullptr || !pipes().is_pipe(name, key)) return;
   copy = pipes().take(key);
   std::call_once(copy->made, make_copy, name, std::ref(*copy));
 }

@@ -22,6 +22,9 @@ public:
   // for exactly as long as a naming still has to read it; a naming not
   // counted keeps the copy only while it reads it.
   static void Expect(const char* name);
+  // What the caller found already: `name` is a regular file, not reached
+  // through a link, so no pipe. No one then looks at it again.
+  static void NotePlainFile(const char* name);
 
   // Reads the pipe to its end, waiting for a writer as cat would, unless
   // its copy is made already; any other path is left as it is. The copy

@@ -26,6 +26,7 @@
 #include "Options.h"
 #include "OrderedLoad.h"
 #include "PhaseTimes.h"
+#include "PipeInput.h"
 #include "ResidueType.h"
 #include "RmsEngine.h"
 #include "SignalCleanup.h"
@@ -69,6 +70,7 @@ void add_pattern(Inputs& inputs, const std::string& pattern)
 {
   struct stat st;
   if (lstat(pattern.c_str(), &st) == 0) {
+    if (S_ISREG(st.st_mode)) tolva::CPipeInput::NotePlainFile(pattern.c_str());
     inputs.paths.push_back(pattern);
     return;
   }
