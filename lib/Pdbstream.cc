@@ -42,7 +42,7 @@ void put_escaped(std::ostream& os, const char* text, unsigned n)
 // ---- iPdbstream ----
 
 iPdbstream::iPdbstream(std::streambuf* buffer)
-  : std::istream(buffer), newResType(nullptr), resType(nullptr), newResHetero(false), hetero(false),
+  : std::istream(buffer), newResType(nullptr), resType(nullptr), newResHetero(false),
     ter(false), endmdl(false), endRead(false), length(0), lineNo(0),
     firstLineLength(0), lineEndSeen(false), lastEnd('\0')
 {
@@ -57,7 +57,7 @@ void iPdbstream::open()
   kept.reset();
   newResType = nullptr;
   resType = nullptr;
-  newResHetero = hetero = false;
+  newResHetero = false;
   ter = endmdl = endRead = false;
   std::memset(line, 0, sizeof line);
   length = 0;
@@ -247,7 +247,6 @@ CAtom& iPdbstream::getatom(CAtom& atom)
   char id[6];
   copyColumns(22, 27, id);
   resId = CResId(pdb_read_int(id + 1, id + 5), id[0], id[5]);
-  hetero = starts_with(line, "HETATM");
 
   atom.SetAll(xyz[0], xyz[1], xyz[2], GetAtomType(), GetAltLocId());
   return atom;
@@ -265,7 +264,8 @@ void iPdbstream::NewRes()
   }
   newResType = resType;
   newResId = resId;
-  newResHetero = hetero;
+  // The line read last is the residue's first atom line.
+  newResHetero = starts_with(line, "HETATM");
 }
 
 char* iPdbstream::Strip(char* text)

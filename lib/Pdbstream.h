@@ -121,7 +121,6 @@ private:
   t_Residue* resType;
   CResId resId;
   bool newResHetero;
-  bool hetero;
   bool ter;
   bool endmdl;
   bool endRead;
