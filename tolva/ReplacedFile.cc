@@ -25,6 +25,12 @@ mode_t creation_mask()
 
 CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0), temporary(false)
 {
+  // An empty name names no file, as open would say; its temporary file
+  // would land in the working folder.
+  if (target.empty()) {
+    error = ENOENT;
+    return;
+  }
   struct stat st;
   mode_t mode = 0666 & ~creation_mask();
   if (stat(name, &st) == 0) {

@@ -198,6 +198,8 @@ TEST(BadInput, EndsWithTheRightResultOrOneErrorLine)
      "^\n  RMSD = [0-9.e+]+ Angstroms\n\n$"},
     {{"-o", "/dev/full", good, good}, 1, kPrefix + "Cannot write alignment file /dev/full: No space left on device.\n",
      kPairZero},
+    // An empty name is refused before any work.
+    {{"-o", "", good, good}, 1, kPrefix + "Cannot write alignment file : No such file or directory.\n", "^$"},
   };
   const std::vector<std::string> before = listing(dir.path());
   for (const Case& c : cases) {
