@@ -24,3 +24,9 @@ bool chain_linked(const AbstractResidue& before, const AbstractResidue& after)
 {
   return bonded(before, a_O3p, after, a_P) || bonded(before, a_C, after, a_N);
 }
+
+bool holds_chain_backbone(const AbstractResidue& r)
+{
+  auto holds = [&r](const t_Atom* type) { return r.find(type) != r.end(); };
+  return holds(a_O3p) || holds(a_P) || (holds(a_N) && holds(a_CA) && holds(a_C));
+}

@@ -11,4 +11,9 @@ class AbstractResidue;
 // `after`, or its C within a bond's length of the N of `after`.
 bool chain_linked(const AbstractResidue& before, const AbstractResidue& after);
 
+// True when the residue holds a chain's backbone: the O3' or the P of a
+// nucleotide, or the N, CA and C of an amino acid. Waters, ions and free
+// bases hold none.
+bool holds_chain_backbone(const AbstractResidue& residue);
+
 #endif

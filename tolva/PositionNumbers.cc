@@ -13,56 +13,92 @@ namespace {
 
 typedef std::vector<const AbstractResidue*> Residues;
 
-// The residues of each id, the ids in the order they first appear.
-struct IdGroups
-{
-  std::vector<CResId> order;
-  std::map<CResId, Residues> residues;
-  std::map<CResId, size_t> rank;
+// Read as a residue of a chain: ATOM records under a nucleotide's or an
+// amino acid's name. An RNAML document has no HETATM records.
+bool standard(const AbstractResidue& r) { return !r.isHetero() && is_named_polymer(&r); }
 
-  explicit IdGroups(const Model& model)
+bool chain_residue(const AbstractResidue& r) { return standard(r) || holds_chain_backbone(r); }
+
+// The ids of the model that hold a residue of a chain, in id order (chain
+// by chain), each with its residues in file order. Waters, ions and free
+// ligands stand in no chain, so they never come between two neighbours.
+class ChainIds
+{
+public:
+  explicit ChainIds(const Model& model)
   {
-    for (const AbstractResidue* r : model) {
-      const CResId& id = r->getResId();
-      if (rank.emplace(id, order.size()).second) order.push_back(id);
-      residues[id].push_back(r);
-    }
+    std::map<CResId, Residues> all;
+    for (const AbstractResidue* r : model) all[r->getResId()].push_back(r);
+    for (auto& entry : all)
+      if (std::any_of(entry.second.begin(), entry.second.end(), [](const AbstractResidue* r) { return chain_residue(*r); }))
+        ids.emplace_back(entry.first, std::move(entry.second));
   }
 
-  // Whether a residue of the id ranked `k` is linked to r on that side.
-  bool linked(size_t k, const AbstractResidue& r, bool before) const
+  // The ids that are positions: the standard ones and those linked to a
+  // neighbour, then every id of a chain between its first and last.
+  std::set<CResId> Positions() const
   {
-    for (const AbstractResidue* s : residues.at(order[k]))
+    std::vector<bool> position(ids.size());
+    for (size_t k = 0; k < ids.size(); ++k) position[k] = any_standard(k) || linked(k);
+    std::set<CResId> found;
+    for (size_t k = 0; k < ids.size();) {
+      size_t end = k;
+      while (end < ids.size() && same_chain(k, end)) ++end;
+      size_t first = k, last = end;
+      while (first < end && !position[first]) ++first;
+      while (last > first && !position[last - 1]) --last;
+      for (size_t i = first; i < last; ++i) found.insert(ids[i].first);
+      k = end;
+    }
+    return found;
+  }
+
+private:
+  bool same_chain(size_t a, size_t b) const { return ids[a].first.GetChainId() == ids[b].first.GetChainId(); }
+
+  bool any_standard(size_t k) const
+  {
+    return std::any_of(ids[k].second.begin(), ids[k].second.end(), [](const AbstractResidue* r) { return standard(*r); });
+  }
+
+  // Whether a residue of id k is bonded to one of the chain's id next to
+  // it, on either side.
+  bool linked(size_t k) const
+  {
+    for (const AbstractResidue* r : ids[k].second) {
+      if (k > 0 && same_chain(k - 1, k) && linked_to(k - 1, *r, true)) return true;
+      if (k + 1 < ids.size() && same_chain(k, k + 1) && linked_to(k + 1, *r, false)) return true;
+    }
+    return false;
+  }
+
+  bool linked_to(size_t k, const AbstractResidue& r, bool before) const
+  {
+    for (const AbstractResidue* s : ids[k].second)
       if (before ? chain_linked(*s, r) : chain_linked(r, *s)) return true;
     return false;
   }
-};
 
-// A residue of a chain: linked to the residues of the id before or after
-// its own, whatever its name, or read from ATOM records under the name of
-// a nucleotide or an amino acid.
-bool in_chain(const IdGroups& ids, const AbstractResidue& r)
-{
-  if (!r.isHetero() && is_named_polymer(&r)) return true;
-  const size_t k = ids.rank.at(r.getResId());
-  return (k > 0 && ids.linked(k - 1, r, true)) || (k + 1 < ids.order.size() && ids.linked(k + 1, r, false));
-}
+  std::vector<std::pair<CResId, Residues>> ids;
+};
 
 }  // namespace
 
 PositionNumbers number_positions(const Model& model, bool by_id, bool validated)
 {
-  const IdGroups ids(model);
-  // An id is a position where a residue of it is first found in a chain:
-  // an alternate residue, or a water or ligand that took the id first,
-  // neither adds a position nor moves one.
+  const std::set<CResId> chained = validated ? ChainIds(model).Positions() : std::set<CResId>();
+  // An id is placed where a residue of its chain stands: an alternate
+  // residue, or a water or ligand that took the id first, neither adds a
+  // position nor moves one.
   std::vector<CResId> positions;
   std::set<CResId> placed;
-  for (const AbstractResidue* r : model)
-    if (placed.count(r->getResId()) == 0 && (!validated || in_chain(ids, *r))) {
-      placed.insert(r->getResId());
-      positions.push_back(r->getResId());
-    }
+  for (const AbstractResidue* r : model) {
+    const CResId& id = r->getResId();
+    if (placed.count(id) != 0) continue;
+    if (validated && !(chained.count(id) != 0 && chain_residue(*r))) continue;
+    placed.insert(id);
+    positions.push_back(id);
+  }
   if (by_id) std::sort(positions.begin(), positions.end());
   PositionNumbers numbers;
   int k = 0;

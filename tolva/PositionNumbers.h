@@ -18,13 +18,14 @@ typedef std::map<CResId, int> PositionNumbers;
 
 // The number of each position of the model (a residue id), in id order
 // when `by_id`, else in the file order of the residues that make them
-// positions. Without validation every id is a position. With it, an id is
-// one when a residue of it is part of a chain: linked by its covalent
-// bond to a residue of the id before or after it, whatever its name (a
-// modified residue), or read from ATOM records under the name of a
-// nucleotide or an amino acid (also one alone between two gaps). Waters,
-// ions and free ligands take no number; an alternate residue at a
-// repeated id takes none of its own.
+// positions. Without validation every id is a position. With it, the
+// residues read from ATOM records under the name of a nucleotide or an
+// amino acid are positions, and so is any residue that holds a chain's
+// backbone, whatever its name and records, when its id lies between two
+// positions of its chain (in id order) or when it is linked to the
+// nearest such residue of its chain before or after it. Waters, ions and
+// free ligands take no number; an alternate residue at a repeated id
+// takes none of its own.
 PositionNumbers number_positions(const Model& model, bool by_id, bool validated);
 
 }  // namespace tolva
