@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <iostream>
 
 #include "DescriptorBuffer.h"
@@ -19,6 +21,12 @@ CDescriptorBuffer* gBuffer = nullptr;
 void take_standard_output()
 {
   if (gBuffer != nullptr) return;
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+      // The lowest free descriptor: this one, as those below it are taken.
+      int null = open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+      if (null >= 0 && null != fd) close(null);
+    }
   std::cout.flush();
   gBuffer = new CDescriptorBuffer(1);
   std::cout.rdbuf(gBuffer);

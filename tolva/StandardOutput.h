@@ -14,7 +14,11 @@ struct CClosedOutput
 };
 
 // Puts std::cout on descriptor 1 through the checking buffer, for the
-// rest of the process. Called once, before anything is written.
+// rest of the process. Called once, before anything is written or opened:
+// a standard descriptor the run was started without is taken by /dev/null,
+// opened the other way round, so that no file the run makes takes its
+// place, and using it fails as it would have (a report written to a closed
+// standard output fails the run with "Bad file descriptor").
 void take_standard_output();
 
 // Throws when a write to standard output has failed: CClosedOutput for a
