@@ -8,15 +8,31 @@
 #include <iostream>
 #include <string>
 #include <strings.h>
+#include <X11/Xlib.h>
 
 #include "Exception.h"
 #include "Group.h"
 #include "Messagestream.h"
+#include "SignalCleanup.h"
 #include "StandardOutput.h"
 
 namespace tolva {
 
 int HALF_ELLIPSE_PS = 2;
+
+namespace {
+
+XIOErrorHandler gServerLost = nullptr;
+
+// GDK reports a lost X server and ends the process at once, skipping the
+// destructors: the temporary files go first.
+int server_lost(Display* display)
+{
+  remove_armed_files();
+  return gServerLost != nullptr ? gServerLost(display) : 0;
+}
+
+}  // namespace
 
 void ClusterDrawable::OpenDisplay()
 {
@@ -25,6 +41,7 @@ void ClusterDrawable::OpenDisplay()
     // to report, as GTK has it, not a silent death by SIGPIPE. A reader of
     // standard output gone away is then found by its EPIPE.
     std::signal(SIGPIPE, SIG_IGN);
+    if (gServerLost == nullptr) gServerLost = XSetIOErrorHandler(server_lost);
     return;
   }
   // GTK's own --display option wins over the environment.

@@ -22,6 +22,7 @@
 #include "Pdbstream.h"
 #include "fPdbstream.h"
 #include "RmsEngine.h"
+#include "SignalCleanup.h"
 
 namespace tolva {
 
@@ -128,11 +129,18 @@ namespace {
 
 // A private file for the viewer: a fresh name, mode 0600, written through
 // the descriptor that created it, so no link planted by anyone is followed.
+// A signal removes it until the keeper has it.
 int make_viewer_file(std::string& path)
 {
   const char* base = std::getenv("TMPDIR");
   path = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tolva-XXXXXX.pdb";
-  return mkstemps(&path[0], 4);
+  return make_removed_on_signal(&path[0], 4);
+}
+
+void remove_viewer_file(const std::string& path)
+{
+  unlink(path.c_str());
+  disarm_removal(path.c_str());
 }
 
 // The process that kept the viewer has ended: the file is already gone.
@@ -223,7 +231,7 @@ void launch_viewer(const std::string& path)
   int report[2];
   if (pipe2(report, O_CLOEXEC) != 0) {
     cannot_start(errno);
-    unlink(path.c_str());
+    remove_viewer_file(path);
     return;
   }
   // Held back until each child has set its own dispositions: the tool's
@@ -236,12 +244,14 @@ void launch_viewer(const std::string& path)
   pid_t keeper = fork();
   int e = errno;
   if (keeper == 0) keep_viewer(args, path.c_str(), report[1], mask);
+  // From here the keeper removes the file, whatever becomes of the tool.
+  if (keeper > 0) disarm_removal(path.c_str());
   pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   close(report[1]);
   if (keeper < 0) {
     close(report[0]);
     cannot_start(e);
-    unlink(path.c_str());
+    remove_viewer_file(path);
     return;
   }
   ssize_t n;
@@ -291,12 +301,12 @@ void CGroup::RasmolDisplay()
     pdb.close();
     written = pdb.good() && buffer.close() != nullptr;
   } catch (...) {
-    unlink(path.c_str());
+    remove_viewer_file(path);
     throw;
   }
   if (!written) {
     gOut->setLevel(2) << "Cannot write the viewer's file " << path.c_str() << std::endl;
-    unlink(path.c_str());
+    remove_viewer_file(path);
     return;
   }
   launch_viewer(path);

@@ -1,12 +1,14 @@
 #include "PipeInput.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,13 +43,23 @@ std::string copy_folder()
   return base != nullptr && *base != '\0' ? base : "/tmp";
 }
 
-// A fresh file of mode 0600 in the folder, its name removed at once:
-// nothing is left behind, however the run ends.
+// A fresh file of mode 0600 in the folder that never has a name there:
+// nothing is left behind, however the run ends. Where the folder's file
+// system cannot make one, a named file is made and its name removed at
+// once, with this thread's signals held in between.
 int unnamed_file(const std::string& folder)
 {
+  int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
   std::string path = folder + "/tolva-pipe-XXXXXX";
-  int fd = mkostemp(&path[0], O_CLOEXEC);
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
+  fd = mkostemp(&path[0], O_CLOEXEC);
+  const int error = errno;
   if (fd >= 0) unlink(path.c_str());
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  errno = error;
   return fd;
 }
 

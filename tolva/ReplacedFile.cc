@@ -63,7 +63,7 @@ CReplacedFile::~CReplacedFile()
   if (fd >= 0) close(fd);
   if (temporary) {
     unlink(path.c_str());
-    disarm_removal();
+    disarm_removal(path.c_str());
   }
 }
 
@@ -96,7 +96,7 @@ bool CReplacedFile::Commit()
   if (std::rename(path.c_str(), target.c_str()) != 0) return Fail();
   // Renamed first: a signal in between finds no file under the old name.
   temporary = false;
-  disarm_removal();
+  disarm_removal(path.c_str());
   return true;
 }
 

@@ -1,5 +1,6 @@
 // tolva: superimposes structures residue by residue and reports RMSDs, for
 // a pair, against the first file (-c), or as a clustered distance matrix.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -143,18 +144,21 @@ void add_list_file(Inputs& inputs, const std::string& list)
   std::fclose(file);
 }
 
-// The -o file replaces what it names: never one of the inputs (through a
-// link or under another name), whose records it would not all carry.
-void refuse_output_over_input(const char* output, const std::vector<std::string>& inputs)
+// The -o file replaces what it names: never one of the inputs, nor the
+// list that names them (through a link or under another name), whose
+// text it would not carry.
+void refuse_output_over_input(const char* output, const std::vector<std::string>& inputs, const std::string* list)
 {
   struct stat out, in;
   if (output == nullptr || stat(output, &out) != 0) return;
-  for (const std::string& input : inputs)
-    if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-      CException e("Alignment file ");
-      e << output << " is one of the input files.";
-      throw e;
-    }
+  auto same = [&](const std::string& input) {
+    return stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+  };
+  if ((list != nullptr && same(*list)) || std::any_of(inputs.begin(), inputs.end(), same)) {
+    CException e("Alignment file ");
+    e << output << " is one of the input files.";
+    throw e;
+  }
 }
 
 const char* flag(bool value) { return value ? "true" : "false"; }
@@ -196,7 +200,7 @@ int failed()
 {
   if (tolva::workers_left_behind()) {
     std::cout.flush();
-    tolva::remove_armed_file();
+    tolva::remove_armed_files();
     std::_Exit(1);
   }
   return 1;
@@ -266,7 +270,7 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
   } catch (...) {
     inputs.failure = std::current_exception();
   }
-  refuse_output_over_input(engine.GetPdbAlignFile(), inputs.paths);
+  refuse_output_over_input(engine.GetPdbAlignFile(), inputs.paths, use_list ? &list : nullptr);
   // What the command line alone can tell fails the run before any input
   // is read: the -o file's place, and the display of a run bound for the
   // window (unless a failure met gathering the paths ends it first).
