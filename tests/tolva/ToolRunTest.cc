@@ -13,6 +13,7 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -422,36 +423,118 @@ std::vector<std::string> others(const std::string& folder, const std::string& ke
 
 }  // namespace
 
+namespace {
+
+// A private X server that the test can take away: its display, or empty
+// when Xvfb cannot be started.
+struct PrivateXServer
+{
+  pid_t pid = -1;
+  std::string display;
+  PrivateXServer()
+  {
+    int fds[2];
+    if (access("/usr/bin/Xvfb", X_OK) != 0 || pipe(fds) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-nolisten", "tcp", nullptr);
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    if (read(fds[0], number, sizeof number - 1) > 0) display = ":" + std::to_string(std::atoi(number));
+    close(fds[0]);
+  }
+  ~PrivateXServer() { stop(); }
+  void stop()
+  {
+    if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
+    pid = -1;
+  }
+};
+
+}  // namespace
+
 TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
 {
   // 450 structures: some 40 MB of -o file, a second or more of writing.
-  TempDir out;
+  TempDir out, logs;
   std::vector<std::string> args = {TOLVA_BINARY, "-c", "-j", "4", "-o", out.file("out.pdb")};
   for (int k = 0; k < 450; ++k) args.push_back(example(1 + k % 3));
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  // When the run ends: a signal while it writes the -o file, or while it
+  // reads its inputs (a pipe it copies among them); a write beyond the
+  // file-size limit; the window's X server gone.
+  enum When { kWriting, kReading, kCopying, kSizeLimit, kServerLost };
+  const std::pair<int, When> cases[] = {{SIGINT, kWriting},  {SIGTERM, kWriting},   {SIGHUP, kWriting},
+                                        {SIGUSR1, kWriting}, {SIGQUIT, kReading},   {SIGALRM, kReading},
+                                        {SIGTERM, kCopying}, {SIGXFSZ, kSizeLimit}, {0, kServerLost}};
+  for (const auto& c : cases) {
+    const int signal = c.first;
+    std::vector<std::string> line = args;
+    PrivateXServer x;
+    if (c.second == kServerLost) {
+      if (x.display.empty()) continue;  // no Xvfb here
+      line = {TOLVA_BINARY, "-o", out.file("out.pdb"), example(1), example(2), example(3)};
+    }
+    const std::string fifo = logs.file("fifo");
+    if (c.second == kCopying) {
+      ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+      line.push_back(fifo);
+    }
     write_file(out.file("out.pdb"), "previous contents\n");
     pid_t child = fork();
     if (child == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      std::signal(signal, SIG_DFL);  // as a terminal leaves it
+      dup2(open(logs.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+      dup2(open(logs.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      for (int s = 1; s < NSIG; ++s) std::signal(s, SIG_DFL);  // as a terminal leaves them
+      struct rlimit size = {1 << 20, 1 << 20};
+      if (c.second == kSizeLimit) setrlimit(RLIMIT_FSIZE, &size);
+      setenv("TMPDIR", out.path().c_str(), 1);
+      setenv("DISPLAY", x.display.c_str(), 1);
       std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(&a[0]);
+      for (std::string& a : line) argv.push_back(&a[0]);
       argv.push_back(nullptr);
       execv(argv[0], argv.data());
       _exit(127);
     }
-    bool grown = false;
-    int status = 0;
-    for (int k = 0; k < 60000 && !grown && waitpid(child, &status, WNOHANG) == 0; ++k) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      others(out.path(), "out.pdb", &grown);
+    int writer = c.second == kCopying ? open(fifo.c_str(), O_WRONLY) : -1;
+    if (writer >= 0) {
+      std::string half = read_file(example(1));
+      ASSERT_GT(write(writer, half.data(), half.size() / 2), 0);
     }
-    ASSERT_TRUE(grown) << signal << ": the -o file was not seen being written";
-    kill(child, signal);
+    // Until the run is where the case ends it: the -o file written, its
+    // temporary file made, the copy under way, the window's tree made.
+    auto at_work = [&](int ms) {
+      bool grown = false;
+      const bool made = !others(out.path(), "out.pdb", &grown).empty();
+      switch (c.second) {
+        case kWriting: return grown;
+        case kReading: return made;
+        case kCopying: return made && ms > 300;
+        case kServerLost: return read_file(logs.file("out")).find("Most distant") != std::string::npos;
+        case kSizeLimit: break;
+      }
+      return true;
+    };
+    int status = 0;
+    bool ready = false;
+    for (int ms = 0; ms < 60000 && !(ready = at_work(ms)) && waitpid(child, &status, WNOHANG) == 0; ++ms)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(ready) << signal << ": the run was not seen at work";
+    if (c.second == kServerLost)
+      x.stop();
+    else if (c.second != kSizeLimit)
+      kill(child, signal);
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    if (writer >= 0) close(writer);
+    unlink(fifo.c_str());
+    if (c.second == kServerLost) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+      EXPECT_NE(read_file(logs.file("err")).find("Fatal IO error"), std::string::npos) << read_file(logs.file("err"));
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    }
     EXPECT_EQ(others(out.path(), "out.pdb"), std::vector<std::string>()) << signal;
     std::string text = read_file(out.file("out.pdb"));
     if (text != "previous contents\n") {

@@ -78,6 +78,7 @@ public:
       dup2(out, 1);
       dup2(err, 2);
       if (chdir(dir.path().c_str()) != 0) _exit(126);
+      for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);  // as a terminal leaves them
       for (const auto& var : env) setenv(var.first.c_str(), var.second.c_str(), 1);
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(&a[0]);
@@ -319,6 +320,26 @@ TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
   EXPECT_TRUE(is_file(file));
   write_file(dir.file("end"), "");
   EXPECT_TRUE(eventually([&] { return !is_file(file); })) << file;
+}
+
+TEST_F(ViewerTool, ASignalWhileTheViewersFileIsWrittenLeavesNothing)
+{
+  std::vector<std::string> args;
+  for (int k = 0; k < 402; ++k) args.push_back(example(1 + k % 3));
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    TempDir tmp;
+    RunningTool tool(dir, args, {{"TMPDIR", tmp.path()}});
+    std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+    ASSERT_FALSE(window.empty()) << tool.err();
+    // The root stands alone at the right margin: button 2 down that column
+    // until the file of its 402 members, some 40 MB, is being written.
+    auto listing = [&] { return run_program("/bin/ls", {tmp.path()}).out; };
+    for (int y = 25; y <= 285 && listing().empty(); y += 8) click_at(window, kRoot[0], y, "2");
+    ASSERT_TRUE(eventually([&] { return !listing().empty(); })) << signal;
+    kill(tool.pid(), signal);
+    EXPECT_EQ(tool.wait_for_exit(), -1) << signal;
+    EXPECT_EQ(listing(), "") << signal;
+  }
 }
 
 TEST_F(ViewerTool, RealXtermShowsTheClusterInRasmol)
