@@ -290,6 +290,9 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
      unused("B3") + "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
     // A closed standard error: its lines go nowhere, above all not into -o.
     {"tolva -o @noerr.pdb " + one + " @a.pdb 2>&-", 0, gapped, ""},
+    // A closed standard input reads as /dev/null, never as another input.
+    {"tolva -c -j 8 " + one + " @a.pdb /dev/stdin " + example(3) + " <&-", 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: a character device is not a structure file.\n"},
     // A reader gone (a FIFO whose only reader is closed): the run dies of
     // SIGPIPE, or ends quietly with status 1 when SIGPIPE is ignored.
     {"exec 3<>@noreader 4>@noreader 3<&-; tolva -c " + one + " " + example(2) + " >&4; exit $?", 141, "^$", ""},
