@@ -35,16 +35,20 @@ pid_t gOwner = 0;
 static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flags");
 bool gInstalled = false;
 
-void remove_all()
+}  // namespace
+
+void remove_armed_files()
 {
   if (getpid() != gOwner) return;
   for (Slot& slot : gSlots)
     if (slot.armed.exchange(false)) unlink(slot.path);
 }
 
+namespace {
+
 void remove_and_die(int signal)
 {
-  remove_all();
+  remove_armed_files();
   // Raised again, the signal waits until the handler returns, then kills.
   std::signal(signal, SIG_DFL);
   raise(signal);
@@ -112,7 +116,5 @@ void disarm_removal(const char* path)
   for (Slot& slot : gSlots)
     if (slot.armed.load() && std::strcmp(slot.path, path) == 0) slot.armed.store(false);
 }
-
-void remove_armed_files() { remove_all(); }
 
 }  // namespace tolva
