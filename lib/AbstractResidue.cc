@@ -16,7 +16,7 @@ AbstractResidue::AbstractResidue() : type(nullptr) { ++count; }
 
 AbstractResidue::AbstractResidue(const AbstractResidue& other)
   : id(other.id), type(other.type), transformation(other.transformation),
-    atomIndex(other.atomIndex), hetero(other.hetero)
+    atomIndex(other.atomIndex), hetero(other.hetero), segment(other.segment)
 {
   ++count;
 }
@@ -29,6 +29,7 @@ AbstractResidue& AbstractResidue::operator=(const AbstractResidue& other)
     transformation = other.transformation;
     atomIndex = other.atomIndex;
     hetero = other.hetero;
+    segment = other.segment;
   }
   return *this;
 }

@@ -138,6 +138,10 @@ public:
   // Other readers make every residue a plain one.
   bool isHetero() const { return hetero; }
   void setHetero(bool value) { hetero = value; }
+  // The number of TER records read before the residue: two chains that
+  // share a chain id are told apart by it. Other readers leave it 0.
+  unsigned getSegment() const { return segment; }
+  void setSegment(unsigned value) { segment = value; }
 
   // Completes a nucleotide with its hydrogens, computed in the local frame
   // from its heavy atoms. A base lacking a heavy atom that its hydrogens or
@@ -182,6 +186,7 @@ protected:
   CTransfo transformation;
   AtomIndex atomIndex;
   bool hetero = false;
+  unsigned segment = 0;
 
 private:
   // Whether the entry stands before an atom of that type in registry order.

@@ -28,5 +28,5 @@ bool chain_linked(const AbstractResidue& before, const AbstractResidue& after)
 bool holds_chain_backbone(const AbstractResidue& r)
 {
   auto holds = [&r](const t_Atom* type) { return r.find(type) != r.end(); };
-  return holds(a_O3p) || holds(a_P) || (holds(a_N) && holds(a_CA) && holds(a_C));
+  return (holds(a_C3p) && holds(a_C4p) && (holds(a_O3p) || holds(a_P))) || (holds(a_N) && holds(a_CA) && holds(a_C));
 }

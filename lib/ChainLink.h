@@ -11,9 +11,9 @@ class AbstractResidue;
 // `after`, or its C within a bond's length of the N of `after`.
 bool chain_linked(const AbstractResidue& before, const AbstractResidue& after);
 
-// True when the residue holds a chain's backbone: the O3' or the P of a
-// nucleotide, or the N, CA and C of an amino acid. Waters, ions and free
-// bases hold none.
+// True when the residue holds a chain's backbone: a nucleotide's C3' and
+// C4' with its O3' or P, or an amino acid's N, CA and C. Waters, ions,
+// phosphates, sulphates and free bases hold none.
 bool holds_chain_backbone(const AbstractResidue& residue);
 
 #endif

@@ -24,6 +24,14 @@ bool starts_with(const char* line, const char (&record)[7])
   return std::memcmp(line, record, 6) == 0;
 }
 
+// The record name of columns 1-6, blank past the end of a shorter line.
+bool padded_record(const char* line, unsigned length, const char (&record)[7])
+{
+  for (unsigned k = 0; k < 6; ++k)
+    if ((k < length ? line[k] : ' ') != record[k]) return false;
+  return true;
+}
+
 // A text with file contents in it must stay one printable line.
 void put_escaped(std::ostream& os, const char* text, unsigned n)
 {
@@ -43,7 +51,7 @@ void put_escaped(std::ostream& os, const char* text, unsigned n)
 
 iPdbstream::iPdbstream(std::streambuf* buffer)
   : std::istream(buffer), newResType(nullptr), resType(nullptr), newResHetero(false),
-    ter(false), endmdl(false), endRead(false), length(0), lineNo(0),
+    terSeen(0), newResSegment(0), ter(false), endmdl(false), endRead(false), length(0), lineNo(0),
     firstLineLength(0), lineEndSeen(false), lastEnd('\0')
 {
   std::memset(line, 0, sizeof line);
@@ -58,6 +66,7 @@ void iPdbstream::open()
   newResType = nullptr;
   resType = nullptr;
   newResHetero = false;
+  terSeen = newResSegment = 0;
   ter = endmdl = endRead = false;
   std::memset(line, 0, sizeof line);
   length = 0;
@@ -175,6 +184,9 @@ unsigned iPdbstream::getline()
     else if (starts_with(line, "END   "))
       endRead = true;
   }
+  // A chain ends at any TER record, also one cut short to its name, as
+  // many writers (and the -o file between structures) leave it.
+  if (ter || padded_record(line, length, "TER   ")) ++terSeen;
   return length;
 }
 
@@ -266,6 +278,7 @@ void iPdbstream::NewRes()
   newResId = resId;
   // The line read last is the residue's first atom line.
   newResHetero = starts_with(line, "HETATM");
+  newResSegment = terSeen;
 }
 
 char* iPdbstream::Strip(char* text)

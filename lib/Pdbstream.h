@@ -88,6 +88,8 @@ public:
   // Whether the residue being opened came from HETATM records (its first
   // atom line's record): ligands, and modified residues of a chain.
   bool IsNewResHetero() const { return newResHetero; }
+  // How many TER records came before the residue being opened.
+  unsigned GetNewResSegment() const { return newResSegment; }
   bool IsTER() const { return ter; }
   bool IsENDMDL() const { return endmdl; }
   // Set by an END record; only open() clears it.
@@ -121,6 +123,8 @@ private:
   t_Residue* resType;
   CResId resId;
   bool newResHetero;
+  unsigned terSeen;
+  unsigned newResSegment;
   bool ter;
   bool endmdl;
   bool endRead;

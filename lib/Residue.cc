@@ -252,6 +252,7 @@ CResidue* CResidue::select(const std::vector<const t_Atom*>& atom_types) const
     if (const CAtom* a = ref(t)) atoms.push_back(*a);
   CResidue* selected = new CResidue(type, atoms, id);
   selected->setHetero(hetero);
+  selected->setSegment(segment);
   return selected;
 }
 
@@ -512,6 +513,7 @@ iPdbstream& CResidue::read(iPdbstream& is)
   id = is.GetNewResId();
   type = is.GetNewResType();
   hetero = is.IsNewResHetero();
+  segment = is.GetNewResSegment();
   init();
   is.NewRes();
   return is;

@@ -17,88 +17,107 @@ typedef std::vector<const AbstractResidue*> Residues;
 // amino acid's name. An RNAML document has no HETATM records.
 bool standard(const AbstractResidue& r) { return !r.isHetero() && is_named_polymer(&r); }
 
-bool chain_residue(const AbstractResidue& r) { return standard(r) || holds_chain_backbone(r); }
+const size_t kNone = ~size_t(0);
 
-// The ids of the model that hold a residue of a chain, in id order (chain
-// by chain), each with its residues in file order. Waters, ions and free
-// ligands stand in no chain, so they never come between two neighbours.
-class ChainIds
+// For each residue, the nearest standard residue of its chain (same chain
+// id) listed before it in the file, when `forward`, or after it: waters,
+// ions, ligands and other chains in between are passed over.
+std::vector<size_t> nearest_standard(const Residues& residues, const std::vector<bool>& standards, bool forward)
+{
+  const size_t n = residues.size();
+  std::vector<size_t> nearest(n, kNone);
+  size_t last[256];
+  std::fill(last, last + 256, kNone);
+  for (size_t step = 0; step < n; ++step) {
+    const size_t k = forward ? step : n - 1 - step;
+    const unsigned char chain = static_cast<unsigned char>(residues[k]->getResId().GetChainId());
+    nearest[k] = last[chain];
+    if (standards[k]) last[chain] = k;
+  }
+  return nearest;
+}
+
+// The residues that hold a backbone, by id: in id order, the neighbours a
+// residue out of its chain's listing may be linked to.
+class BackboneIds
 {
 public:
-  explicit ChainIds(const Model& model)
+  explicit BackboneIds(const Residues& residues)
   {
-    std::map<CResId, Residues> all;
-    for (const AbstractResidue* r : model) all[r->getResId()].push_back(r);
-    for (auto& entry : all)
-      if (std::any_of(entry.second.begin(), entry.second.end(), [](const AbstractResidue* r) { return chain_residue(*r); }))
-        ids.emplace_back(entry.first, std::move(entry.second));
+    for (const AbstractResidue* r : residues)
+      if (holds_chain_backbone(*r)) ids[r->getResId()].push_back(r);
   }
 
-  // The ids that are positions: the standard ones and those linked to a
-  // neighbour, then every id of a chain between its first and last.
-  std::set<CResId> Positions() const
+  // Whether r is bonded to a residue of the chain's nearest id on either
+  // side that holds a backbone.
+  bool Linked(const AbstractResidue& r) const
   {
-    std::vector<bool> position(ids.size());
-    for (size_t k = 0; k < ids.size(); ++k) position[k] = any_standard(k) || linked(k);
-    std::set<CResId> found;
-    for (size_t k = 0; k < ids.size();) {
-      size_t end = k;
-      while (end < ids.size() && same_chain(k, end)) ++end;
-      size_t first = k, last = end;
-      while (first < end && !position[first]) ++first;
-      while (last > first && !position[last - 1]) --last;
-      for (size_t i = first; i < last; ++i) found.insert(ids[i].first);
-      k = end;
+    const auto at = ids.find(r.getResId());
+    if (at == ids.end()) return false;
+    const char chain = r.getResId().GetChainId();
+    if (at != ids.begin()) {
+      const auto before = std::prev(at);
+      if (before->first.GetChainId() == chain && any_linked(before->second, r, true)) return true;
     }
-    return found;
+    const auto after = std::next(at);
+    return after != ids.end() && after->first.GetChainId() == chain && any_linked(after->second, r, false);
   }
 
 private:
-  bool same_chain(size_t a, size_t b) const { return ids[a].first.GetChainId() == ids[b].first.GetChainId(); }
-
-  bool any_standard(size_t k) const
+  static bool any_linked(const Residues& neighbours, const AbstractResidue& r, bool before)
   {
-    return std::any_of(ids[k].second.begin(), ids[k].second.end(), [](const AbstractResidue* r) { return standard(*r); });
+    return std::any_of(neighbours.begin(), neighbours.end(), [&](const AbstractResidue* s) {
+      return before ? chain_linked(*s, r) : chain_linked(r, *s);
+    });
   }
 
-  // Whether a residue of id k is bonded to one of the chain's id next to
-  // it, on either side.
-  bool linked(size_t k) const
-  {
-    for (const AbstractResidue* r : ids[k].second) {
-      if (k > 0 && same_chain(k - 1, k) && linked_to(k - 1, *r, true)) return true;
-      if (k + 1 < ids.size() && same_chain(k, k + 1) && linked_to(k + 1, *r, false)) return true;
-    }
-    return false;
-  }
-
-  bool linked_to(size_t k, const AbstractResidue& r, bool before) const
-  {
-    for (const AbstractResidue* s : ids[k].second)
-      if (before ? chain_linked(*s, r) : chain_linked(r, *s)) return true;
-    return false;
-  }
-
-  std::vector<std::pair<CResId, Residues>> ids;
+  std::map<CResId, Residues> ids;
 };
+
+// Which residues are positions: the standard ones; any other that holds a
+// backbone when it is listed among its chain's residues, between two
+// standard ones of one segment (no TER record between them) whose ids lie
+// on either side of its own, whatever its links; and any other that holds
+// a backbone and is linked to its chain's neighbour in id order. A ligand
+// listed after its chain, or numbered out of its place, thus takes no
+// position, whatever its number.
+std::vector<bool> chain_positions(const Residues& residues)
+{
+  const size_t n = residues.size();
+  std::vector<bool> position(n);
+  for (size_t k = 0; k < n; ++k) position[k] = standard(*residues[k]);
+  const std::vector<size_t> before = nearest_standard(residues, position, true);
+  const std::vector<size_t> after = nearest_standard(residues, position, false);
+  std::vector<size_t> unplaced;
+  for (size_t k = 0; k < n; ++k) {
+    if (position[k] || !holds_chain_backbone(*residues[k])) continue;
+    const size_t p = before[k], q = after[k];
+    const CResId& id = residues[k]->getResId();
+    if (p != kNone && q != kNone && residues[p]->getSegment() == residues[q]->getSegment() &&
+        residues[p]->getResId() < id && id < residues[q]->getResId())
+      position[k] = true;
+    else
+      unplaced.push_back(k);
+  }
+  if (unplaced.empty()) return position;
+  const BackboneIds backbones(residues);
+  for (size_t k : unplaced) position[k] = backbones.Linked(*residues[k]);
+  return position;
+}
 
 }  // namespace
 
 PositionNumbers number_positions(const Model& model, bool by_id, bool validated)
 {
-  const std::set<CResId> chained = validated ? ChainIds(model).Positions() : std::set<CResId>();
-  // An id is placed where a residue of its chain stands: an alternate
-  // residue, or a water or ligand that took the id first, neither adds a
-  // position nor moves one.
+  const Residues residues(model.begin(), model.end());
+  const std::vector<bool> position = validated ? chain_positions(residues) : std::vector<bool>(residues.size(), true);
+  // An id is placed where its first residue that is a position stands: an
+  // alternate residue, or a ligand listed first under the id, neither adds
+  // a position nor moves one.
   std::vector<CResId> positions;
   std::set<CResId> placed;
-  for (const AbstractResidue* r : model) {
-    const CResId& id = r->getResId();
-    if (placed.count(id) != 0) continue;
-    if (validated && !(chained.count(id) != 0 && chain_residue(*r))) continue;
-    placed.insert(id);
-    positions.push_back(id);
-  }
+  for (size_t k = 0; k < residues.size(); ++k)
+    if (position[k] && placed.insert(residues[k]->getResId()).second) positions.push_back(residues[k]->getResId());
   if (by_id) std::sort(positions.begin(), positions.end());
   PositionNumbers numbers;
   int k = 0;

@@ -17,15 +17,15 @@ namespace tolva {
 typedef std::map<CResId, int> PositionNumbers;
 
 // The number of each position of the model (a residue id), in id order
-// when `by_id`, else in the file order of the residues that make them
-// positions. Without validation every id is a position. With it, the
-// residues read from ATOM records under the name of a nucleotide or an
-// amino acid are positions, and so is any residue that holds a chain's
-// backbone, whatever its name and records, when its id lies between two
-// positions of its chain (in id order) or when it is linked to the
-// nearest such residue of its chain before or after it. Waters, ions and
-// free ligands take no number; an alternate residue at a repeated id
-// takes none of its own.
+// when `by_id`, else in the file order of the first residue of each id
+// that is a position. Without validation every id is a position. With it,
+// the residues read from ATOM records under the name of a nucleotide or an
+// amino acid are positions; so is any other residue that holds a chain's
+// backbone when it is listed between two of those of its chain, with no
+// TER record between them, and its id lies between theirs, or when it is
+// linked to the residue of its chain next to it in id order. Waters, ions
+// and ligands listed after their chain take no number; an alternate
+// residue at a repeated id takes none of its own.
 PositionNumbers number_positions(const Model& model, bool by_id, bool validated);
 
 }  // namespace tolva

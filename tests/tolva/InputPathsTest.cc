@@ -47,6 +47,35 @@ Atoms::iterator after_last(Atoms& atoms, const std::function<bool(const AtomLine
 
 bool beside_c5(const AtomLine& a) { return at(a, 'C', 4) || at(a, 'C', 6); }
 
+// A ligand: those atoms of a residue (names of four columns, matched on
+// their bounds) as HETATM records of `residue` (name and id columns), 30 A
+// away.
+Atoms ligand(const Atoms& m, char chain, int number, const std::string& names, const std::string& residue)
+{
+  Atoms made;
+  for (AtomLine a : m)
+    if (at(a, chain, number) && names.find(a.name()) % 4 == 0) {
+      a.set_xyz(a.x() + 30, a.y(), a.z());
+      made.push_back(a);
+    }
+  as_hetero(made, chain, number, residue);
+  return made;
+}
+
+const char kSugar[] = " O5' C5' C4' O4' C3' O3' C1'";
+
+void two_segments(Atoms& m)
+{
+  for (AtomLine& a : m)
+    if (a.chain() == 'A' && a.text[0] == 'A' && a.number() > 25) a.set_number(a.number() + 1000);
+}
+
+void erase_range(Atoms& m, char chain, int first, int last)
+{
+  auto in = [&](const AtomLine& a) { return a.chain() == chain && a.number() >= first && a.number() <= last; };
+  m.erase(std::remove_if(m.begin(), m.end(), in), m.end());
+}
+
 }  // namespace
 
 TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
@@ -132,6 +161,35 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"alone", [](Atoms& m) {
        m.erase(std::remove_if(m.begin(), m.end(), beside_c5), m.end());
        as_hetero(m, 'C', 5, "PSU C   5");
+     }},
+    // Ligands that hold a chain's backbone, and a phosphate, numbered in a
+    // gap or between numbering segments (A26 on from 1026, as in fusion
+    // constructs): in the gap, after the chains, or first in the file under
+    // the id of a PSU in its place.
+    {"gap30", [](Atoms& m) { erase_range(m, 'A', 30, 32); }},
+    {"po4", [](Atoms& m) {
+       Atoms made = ligand(m, 'B', 2, " P   OP1 OP2 O5'", "PO4 A  31");
+       erase_range(m, 'A', 30, 32);
+       m.insert(after_last(m, [](const AtomLine& a) { return at(a, 'A', 29); }), made.begin(), made.end());
+     }},
+    {"gapb", [](Atoms& m) { erase_range(m, 'B', 5, 7); }},
+    {"gtp", [](Atoms& m) {
+       Atoms made = ligand(m, 'B', 6, std::string(kSugar) + " P   N9 ", "GTP B   6");
+       erase_range(m, 'B', 5, 7);
+       m.insert(m.end(), made.begin(), made.end());
+     }},
+    {"segments", two_segments},
+    {"sam", [](Atoms& m) {
+       Atoms made = ligand(m, 'A', 1, " N   CA  C   SD ", "SAM A 401"), sugar = ligand(m, 'B', 1, kSugar, "SAM A 401");
+       two_segments(m);
+       m.insert(m.end(), made.begin(), made.end());
+       m.insert(m.end(), sugar.begin(), sugar.end());
+     }},
+    {"psu", [](Atoms& m) { as_hetero(m, 'C', 5, "PSU C   5"); }},
+    {"gtpfirst", [](Atoms& m) {
+       Atoms made = ligand(m, 'B', 5, kSugar, "GTP C   5");
+       as_hetero(m, 'C', 5, "PSU C   5");
+       m.insert(m.begin(), made.begin(), made.end());
      }},
     // Deuterium for every hydrogen, as neutron structures name them, and
     // no waters or ions, so that -n needs no other rule.
@@ -270,13 +328,33 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   }
   // The classes found by their backbone, as first file and as second.
   for (const auto& p : std::vector<std::pair<std::string, std::string>>{
-         {"omg", "long"}, {"long", "omg"}, {"waters", "omg"}, {"omg", "waters"}, {"alone", "gaps"}, {"gaps", "alone"}}) {
+         {"omg", "long"}, {"long", "omg"}, {"waters", "omg"}, {"omg", "waters"}, {"alone", "gaps"}, {"gaps", "alone"},
+         {"po4", "gap30"}, {"gap30", "po4"}, {"gtp", "gapb"}, {"gapb", "gtp"}, {"sam", "segments"},
+         {"segments", "sam"}, {"gtpfirst", "psu"}, {"psu", "gtpfirst"}}) {
     const std::string by_id = run_tolva({dir.file(p.first + "1.pdb"), dir.file(p.second + "2.pdb")}).out;
     EXPECT_NE(by_id.find("RMSD = "), std::string::npos) << p.first << " " << p.second;
     for (const char* order : {"-e", "-f"})
       EXPECT_EQ(run_tolva({order, dir.file(p.first + "1.pdb"), dir.file(p.second + "2r.pdb")}).out, by_id)
         << order << " " << p.first << " " << p.second;
   }
+  // Chains that share a blank id, told apart by their TER records: 3MHT
+  // (DNA C and D, protein A, then SAH A328 and the waters) numbered 1..N
+  // in id order, against itself.
+  Atoms mht = read_atoms(test_data("pdb/3MHT.pdb.gz"), true);
+  std::map<std::string, int> numbers;  // by chain, number and insertion code
+  for (const AtomLine& a : mht)
+    if (a.text != "TER") numbers.emplace(a.text.substr(21, 6), 0);
+  int n = 0;
+  for (auto& id : numbers) id.second = ++n;
+  for (AtomLine& a : mht)
+    if (a.text != "TER") {
+      a.set_number(numbers.at(a.text.substr(21, 6)));
+      a.text[21] = a.text[26] = ' ';
+    }
+  write_atoms(dir.file("3mht-blank.pdb"), mht);
+  for (const char* order : {"-e", "-f"})
+    EXPECT_EQ(run_tolva({order, test_data("pdb/3MHT.pdb.gz"), dir.file("3mht-blank.pdb")}).out, "\n  RMSD = 0 Angstroms\n\n")
+      << order;
   EXPECT_EQ(read_file(dir.file("a.pdb")), kept);
   EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
   EXPECT_EQ(read_file(dir.file("noerr.pdb")).find("Residues"), std::string::npos);

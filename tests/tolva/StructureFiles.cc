@@ -32,7 +32,7 @@ bool AtomLine::is_hydrogen() const
   return first == 'H';
 }
 
-std::vector<AtomLine> read_atoms(const std::string& path)
+std::vector<AtomLine> read_atoms(const std::string& path, bool ter)
 {
   gzFile file = gzopen(path.c_str(), "rb");
   if (file == nullptr) throw std::runtime_error("cannot read " + path);
@@ -42,6 +42,7 @@ std::vector<AtomLine> read_atoms(const std::string& path)
     std::string line(buffer);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.rfind("ENDMDL", 0) == 0) break;
+    if (ter && line.rfind("TER", 0) == 0) atoms.push_back({"TER"});
     if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
       atoms.push_back({line});
   }

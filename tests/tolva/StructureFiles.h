@@ -25,8 +25,9 @@ struct AtomLine
   bool is_hydrogen() const;
 };
 
-// Every atom line of a PDB file, plain or gzip (the first model only).
-std::vector<AtomLine> read_atoms(const std::string& path);
+// Every atom line of a PDB file, plain or gzip (the first model only),
+// and with `ter` its TER records too, each as the line "TER".
+std::vector<AtomLine> read_atoms(const std::string& path, bool ter = false);
 void write_atoms(const std::string& path, const std::vector<AtomLine>& atoms);
 
 // The shipped NMR models of 1LCD, one per file.
