@@ -1,19 +1,19 @@
 #include "PipeInput.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
 #include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <functional>
 #include <utility>
+
+#include "SignalCleanup.h"
 
 namespace tolva {
 
@@ -45,21 +45,18 @@ std::string copy_folder()
 
 // A fresh file of mode 0600 in the folder that never has a name there:
 // nothing is left behind, however the run ends. Where the folder's file
-// system cannot make one, a named file is made and its name removed at
-// once, with this thread's signals held in between.
+// system cannot make one (FUSE, NFS), a named file is made, armed for
+// removal like the -o file until its name is gone, and unlinked at once.
 int unnamed_file(const std::string& folder)
 {
   int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
   std::string path = folder + "/tolva-pipe-XXXXXX";
-  sigset_t all, previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, &previous);
-  fd = mkostemp(&path[0], O_CLOEXEC);
-  const int error = errno;
-  if (fd >= 0) unlink(path.c_str());
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  errno = error;
+  fd = make_removed_on_signal(&path[0]);
+  if (fd >= 0) {
+    unlink(path.c_str());
+    disarm_removal(path.c_str());
+  }
   return fd;
 }
 
