@@ -24,6 +24,7 @@
 #include "ResidueType.h"
 #include "RnamlReader.h"
 #include "Rmsd.h"
+#include "StandIns.h"
 #include "Transfo.h"
 
 namespace tolva {
@@ -170,9 +171,11 @@ namespace {
 }
 
 // Inputs that are no structure files, refused before the PDB reader opens
-// them: a folder, a device that may never end.
+// them: a standard descriptor the run was started without, a folder, a
+// device that may never end.
 void check_input(const char* name)
 {
+  if (names_closed_descriptor(name)) unreadable(name, std::strerror(EBADF));
   struct stat st;
   if (stat(name, &st) != 0) {
     if (errno != ENOENT) unreadable(name, std::strerror(errno));
