@@ -194,10 +194,11 @@ void check_input(const char* name)
 // state in globals, so one document is parsed at a time, under one lock
 // that is never held while the molecule is built: building may wait for
 // earlier files to make their misc types, and they may need the parser.
-// The bytes are at `path`; messages call the file `name`.
-bool read_other_formats(const char* path, const char* name, Model& model)
+// The bytes are at the input's path; messages call the file `name`.
+bool read_other_formats(const CPipeInput& input, const char* name, Model& model)
 {
-  RnamlReader reader(path, nullptr, name);
+  RnamlReader reader(input.GetPath(), nullptr, name);
+  if (CPipeInput::LacksDescriptor(reader.openError())) unreadable(name, input.NoDescriptorLeft(reader.openError()));
   if (!reader.opened()) return false;
   {
     static std::mutex parser;
@@ -223,13 +224,16 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   // The RNAML reader comes first, as it names a file it cannot open
   // itself; it leaves folders and devices unread.
   Model model;
-  if (read_other_formats(source, name, model)) {
+  if (read_other_formats(input, name, model)) {
     keep_model(model, shown, warnings);
     return;
   }
   check_input(GetFileName());
   izfPdbstream in(source, std::ios::in);
-  if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
+  if (in.fail() || in.bad()) {
+    const int error = in.zbuf()->open_error();
+    unreadable(name, CPipeInput::LacksDescriptor(error) ? input.NoDescriptorLeft(error) : in.zbuf()->error());
+  }
   residues.clear();
   lightResidues.clear();
   lightXyz.clear();

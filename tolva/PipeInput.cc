@@ -62,17 +62,17 @@ int unnamed_file(const std::string& folder)
 
 // A process without a descriptor left is no fault of the folder nor of
 // the pipe, and the message says so.
-bool out_of_descriptors() { return errno == EMFILE || errno == ENFILE; }
+bool out_of_descriptors(int error) { return error == EMFILE || error == ENFILE; }
 
-std::string no_descriptor_left()
+std::string no_descriptor_left(int error)
 {
-  return std::string("no copy of the pipe could be made: no file descriptor is left (") + std::strerror(errno) + ")";
+  return std::string("no copy of the pipe could be made: no file descriptor is left (") + std::strerror(error) + ")";
 }
 
 // Why no copy could be made there, from errno.
 std::string folder_failure(const std::string& folder)
 {
-  if (out_of_descriptors()) return no_descriptor_left();
+  if (out_of_descriptors(errno)) return no_descriptor_left(errno);
   return "no copy of the pipe could be made in " + folder + ": " + std::strerror(errno);
 }
 
@@ -107,7 +107,7 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
 {
   int pipe = open(name, O_RDONLY | O_CLOEXEC);
   if (pipe < 0) {
-    copy.error = out_of_descriptors() ? no_descriptor_left() : std::strerror(errno);
+    copy.error = out_of_descriptors(errno) ? no_descriptor_left(errno) : std::strerror(errno);
     return;
   }
   const std::string folder = copy_folder();
@@ -236,5 +236,12 @@ CPipeInput::~CPipeInput()
 const char* CPipeInput::GetPath() const { return copy != nullptr && copy->error.empty() ? copy->path.c_str() : name; }
 
 const std::string& CPipeInput::GetError() const { return copy != nullptr ? copy->error : kNoError; }
+
+bool CPipeInput::LacksDescriptor(int error) { return out_of_descriptors(error); }
+
+std::string CPipeInput::NoDescriptorLeft(int error) const
+{
+  return copy != nullptr ? no_descriptor_left(error) : std::strerror(error);
+}
 
 }  // namespace tolva

@@ -40,6 +40,14 @@ public:
   // Why the pipe could not be read or copied; empty when it could.
   const std::string& GetError() const;
 
+  // Whether errno `error` says that the process has no descriptor left.
+  static bool LacksDescriptor(int error);
+  // Why a reader could not open GetPath() for want of a descriptor (errno
+  // `error`): for a pipe, the line of a copy that could not be made, as
+  // the copy could as well have been the one to find none; for any other
+  // file, the system's reason.
+  std::string NoDescriptorLeft(int error) const;
+
   struct Copy;
   typedef std::pair<dev_t, ino_t> Key;
 
