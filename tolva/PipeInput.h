@@ -28,7 +28,9 @@ public:
 
   // Reads the pipe to its end, waiting for a writer as cat would, unless
   // its copy is made already; any other path is left as it is. The copy
-  // has no name in any folder: it goes with the process.
+  // has no name in any folder (where the folder cannot make such a file,
+  // one only until it is unlinked, a moment later): it goes with the
+  // process.
   explicit CPipeInput(const char* name);
   // The naming is done: the last one frees the copy.
   ~CPipeInput();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <map>
@@ -428,8 +429,7 @@ std::vector<std::string> others(const std::string& folder, const std::string& ke
 bool wait_traced(pid_t child, int& status, int& segv)
 {
   bool stopped = false;
-  siginfo_t info;
-  for (; waitpid(child, &status, 0) == child && WIFSTOPPED(status); stopped = true) {
+  for (siginfo_t info; waitpid(child, &status, 0) == child && WIFSTOPPED(status); stopped = true) {
     if (WSTOPSIG(status) == SIGSEGV && ptrace(PTRACE_GETSIGINFO, child, nullptr, &info) == 0) segv = info.si_code;
     ptrace(PTRACE_CONT, child, nullptr, WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status));
   }
@@ -444,7 +444,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
   // file, a second or more of writing. Any signal that ends a process, a
   // write past the file-size limit, and the window's X server gone (0).
   // Through the shim: a fault in a write of the -o file, traced; a TERM to
-  // the main thread, then a USR1 (to a worker, one waits on the pipe)
+  // the main thread (kReading: a worker waits on the pipe), then a USR1
   // while the TERM's handler unlinks; a TERM while a pipe's copy, with no
   // unnamed file to be had, still has a name.
   enum Moment { kGrown, kReading, kHeld, kNone };
@@ -453,14 +453,11 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
     int signal;  // the run dies of it
     Moment moment;
     std::vector<std::string> shim;
-    int first;  // to the main thread, ahead of `signal`
   };
-  const Row rows[] = {{SIGINT, kGrown, {}, 0}, {SIGTERM, kGrown, {}, 0}, {SIGHUP, kGrown, {}, 0},
-                      {SIGQUIT, kGrown, {}, 0}, {SIGUSR1, kGrown, {}, 0}, {SIGALRM, kGrown, {}, 0},
-                      {SIGXFSZ, kNone, {}, 0}, {0, kNone, {}, 0},
-                      {SIGSEGV, kNone, {"SHIM_FAULT_WRITE", "out.pdb."}, 0},
-                      {SIGUSR1, kReading, {"SHIM_HOLD_UNLINK", "out.pdb."}, SIGTERM},
-                      {SIGTERM, kHeld, {"SHIM_NO_TMPFILE", "1", "SHIM_HOLD_UNLINK", "tolva-pipe-"}, 0}};
+  const Row rows[] = {{SIGINT, kGrown, {}}, {SIGTERM, kGrown, {}}, {SIGHUP, kGrown, {}}, {SIGQUIT, kGrown, {}},
+                      {SIGUSR1, kGrown, {}}, {SIGALRM, kGrown, {}}, {SIGXFSZ, kNone, {}}, {0, kNone, {}},
+                      {SIGSEGV, kNone, {"SHIM_FAULT_WRITE=out.pdb."}}, {SIGUSR1, kReading, {"SHIM_HOLD_UNLINK=out.pdb."}},
+                      {SIGTERM, kHeld, {"SHIM_NO_TMPFILE=1", "SHIM_HOLD_UNLINK=tolva-pipe-"}}};
   TempDir out, shim;
   std::vector<std::string> args = {TOLVA_BINARY, "-c", "-j", "4", "-o", out.file("out.pdb"), "/dev/stdin"};
   for (int k = 0; k < 450; ++k) args.push_back(example(1 + k % 3));
@@ -492,7 +489,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       setrlimit(RLIMIT_CORE, &core);
       setenv("TMPDIR", out.path().c_str(), 1);
       setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
-      for (size_t k = 0; k < row.shim.size(); k += 2) setenv(row.shim[k].c_str(), row.shim[k + 1].c_str(), 1);
+      for (const std::string& setting : row.shim) putenv(strdup(setting.c_str()));
       if (!row.shim.empty()) {
         const char* asan = std::getenv("ASAN_OPTIONS");
         setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0:handle_segv=0").c_str(), 1);
@@ -508,13 +505,12 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       _exit(127);
     }
     close(in[0]);
+    const std::string task = "/proc/" + std::to_string(child) + "/task";
     auto reached = [&] {
       bool grown = false;
-      if (row.moment == kHeld) return access(held.c_str(), F_OK) == 0;
-      const std::string task = "/proc/" + std::to_string(child) + "/task";
-      if (row.moment == kReading) return !others(out.path(), "out.pdb").empty() && !others(task, std::to_string(child)).empty();
-      others(out.path(), "out.pdb", &grown);
-      return grown;
+      const bool made = !others(out.path(), "out.pdb", &grown).empty();
+      if (row.moment == kReading) return made && !others(task, std::to_string(child)).empty();
+      return row.moment == kHeld ? access(held.c_str(), F_OK) == 0 : grown;
     };
     bool ended = false;
     int status = 0, segv = 0;
@@ -527,8 +523,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       waitpid(x, nullptr, 0);
     } else if (row.moment != kNone) {
       ASSERT_TRUE(reached()) << signal << ": the moment was not reached";
-      if (row.first != 0) syscall(SYS_tgkill, child, child, row.first);
-      for (int k = 0; k < 60000 && row.first != 0 && access(held.c_str(), F_OK) != 0; ++k)
+      if (row.moment == kReading) syscall(SYS_tgkill, child, child, SIGTERM);
+      for (int k = 0; k < 60000 && row.moment == kReading && access(held.c_str(), F_OK) != 0; ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       kill(child, signal);
     }
