@@ -45,9 +45,9 @@ public:
   // Whether errno `error` says that the process has no descriptor left.
   static bool LacksDescriptor(int error);
   // Why a reader could not open GetPath() for want of a descriptor (errno
-  // `error`): for a pipe, the line of a copy that could not be made, as
-  // the copy could as well have been the one to find none; for any other
-  // file, the system's reason.
+  // `error`): for a pipe, the line of a copy that could not be made, since
+  // which of its opens finds none first is chance; for any other file, the
+  // system's reason.
   std::string NoDescriptorLeft(int error) const;
 
   struct Copy;

@@ -85,11 +85,12 @@ void remove_armed_files()
 
 namespace {
 
-// A fault the kernel raised runs its instruction again when the handler
-// returns.
+// A fault the kernel raised for the instruction that made it runs that
+// instruction again when the handler returns; a memory error reported
+// later (BUS_MCEERR_AO) is none.
 bool is_fault(int signal, const siginfo_t* info)
 {
-  return info != nullptr && info->si_code > 0 &&
+  return info != nullptr && info->si_code > 0 && !(signal == SIGBUS && info->si_code == BUS_MCEERR_AO) &&
          (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL);
 }
 
