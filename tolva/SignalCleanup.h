@@ -27,8 +27,9 @@ const sigset_t& handled_signals();
 void hold_handled_signals(sigset_t& previous);
 
 // In a child just forked, before it unblocks anything: every handler of
-// the process goes back to the default action, so that none of them runs
-// in the child; what was ignored stays ignored. Async-signal-safe.
+// the process (but the two the C library keeps) goes back to the default
+// action, so that none of them runs in the child; what was ignored stays
+// ignored. Async-signal-safe.
 void drop_handlers();
 
 // Makes a temporary file from the mkostemps template, whose last `suffix`
