@@ -167,7 +167,9 @@ void RnamlReader::open(const char* p)
   if (stat(p, &st) == 0 && !S_ISREG(st.st_mode)) return;
   rnaml::FileInputStream* file = new rnaml::FileInputStream(p);
   if (file->getError()) {
-    gOut->setLevel(2) << "File " << path << " " << file->getErrorString() << std::endl;
+    error = file->getOpenError();
+    if (error != EMFILE && error != ENFILE)
+      gOut->setLevel(2) << "File " << path << " " << file->getErrorString() << std::endl;
     delete file;
     return;
   }

@@ -32,11 +32,14 @@ class RnamlReader
 {
 public:
   // Over the file at path. A file that cannot be opened gets one message
-  // at level 2, "File <path> <reason>"; a path that is no regular file (a
-  // folder, a FIFO, a device) and a file that cannot be XML (a PDB file)
-  // are left unread, silently. The factory (a new CResidueFM when null) is
-  // the reader's from now on. Messages name the file `shown` when it is
-  // given (a copy of a pipe is read under its own path).
+  // at level 2, "File <path> <reason>", unless no descriptor is left for
+  // it (EMFILE, ENFILE): that want is the process's, not the file's, and
+  // the caller, who knows what else holds descriptors, says it (openError
+  // tells). A path that is no regular file (a folder, a FIFO, a device)
+  // and a file that cannot be XML (a PDB file) are left unread, silently.
+  // The factory (a new CResidueFM when null) is the reader's from now on.
+  // Messages name the file `shown` when it is given (a copy of a pipe is
+  // read under its own path).
   RnamlReader(const char* path, ResidueFactoryMethod* factory = nullptr, const char* shown = nullptr);
   // Over a stream, which the reader then owns.
   RnamlReader(rnaml::InputStream* stream, ResidueFactoryMethod* factory = nullptr);
@@ -55,6 +58,9 @@ public:
   // unread (no such file, no regular file, not XML), which parse() and
   // read() then answer at once.
   bool opened() const { return stream != nullptr; }
+  // The errno of a failed open of the file; 0 when it opened or was left
+  // unread.
+  int openError() const { return error; }
   // Parses the document now; read() does it on its first call otherwise.
   // The parser keeps its state in globals, so threads hold one lock around
   // this call alone: the conversions read() then makes touch no parser
@@ -78,6 +84,7 @@ private:
   std::vector<rnaml::Object*> objects;  // the document's top level, its own
   std::size_t next = 0;
   std::string path;     // for the messages
+  int error = 0;        // of the open
   bool parsed = false;  // a failed parse is not tried again
   bool closed = false;
   bool given = false;   // a molecule was read, or why none was said

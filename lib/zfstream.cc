@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ios>
 
-zfstreambuf::zfstreambuf() : file(nullptr), opened(false), mode(0)
+zfstreambuf::zfstreambuf() : file(nullptr), opened(false), mode(0), openError(0)
 {
   reset_areas();
 }
@@ -32,6 +32,7 @@ zfstreambuf* zfstreambuf::open(const char* name, int m, int level)
   if ((m & std::ios::in) && (m & std::ios::out)) return nullptr;
   errno = 0;
   file = gzopen(name, mode_text(m, level).c_str());
+  openError = file == nullptr ? errno : 0;
   if (file == nullptr) {
     failure = errno != 0 ? std::strerror(errno) : "cannot open";
     return nullptr;

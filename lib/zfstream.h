@@ -25,6 +25,9 @@ public:
   // The last failure: the system's reason when opening failed, else what
   // zlib reported of a read or write; empty when none.
   const std::string& error() const { return failure; }
+  // The errno of a failed open; 0 when the file opened, or when zlib gave
+  // none (no memory).
+  int open_error() const { return openError; }
 
 protected:
   int_type underflow() override;
@@ -45,6 +48,7 @@ private:
   bool opened;
   int mode;
   std::string failure;
+  int openError;
 };
 
 // The stream side: owns the buffer and turns open and close failures into

@@ -28,6 +28,8 @@ public:
   bool getError() const override;
   // Without a record, why the file could not be opened.
   const char* getErrorString() const override;
+  // The errno of a failed open; 0 when the file is open.
+  int getOpenError() const { return openError; }
   int read() override;
   int read(void* buffer, int count) override;
   bool close() override;

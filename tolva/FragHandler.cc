@@ -24,6 +24,7 @@
 #include "ResidueType.h"
 #include "RnamlReader.h"
 #include "Rmsd.h"
+#include "StandIns.h"
 #include "Transfo.h"
 
 namespace tolva {
@@ -170,9 +171,11 @@ namespace {
 }
 
 // Inputs that are no structure files, refused before the PDB reader opens
-// them: a folder, a device that may never end.
+// them: a standard descriptor the run was started without, a folder, a
+// device that may never end.
 void check_input(const char* name)
 {
+  if (names_closed_descriptor(name)) unreadable(name, std::strerror(EBADF));
   struct stat st;
   if (stat(name, &st) != 0) {
     if (errno != ENOENT) unreadable(name, std::strerror(errno));
@@ -191,10 +194,11 @@ void check_input(const char* name)
 // state in globals, so one document is parsed at a time, under one lock
 // that is never held while the molecule is built: building may wait for
 // earlier files to make their misc types, and they may need the parser.
-// The bytes are at `path`; messages call the file `name`.
-bool read_other_formats(const char* path, const char* name, Model& model)
+// The bytes are at the input's path; messages call the file `name`.
+bool read_other_formats(const CPipeInput& input, const char* name, Model& model)
 {
-  RnamlReader reader(path, nullptr, name);
+  RnamlReader reader(input.GetPath(), nullptr, name);
+  if (CPipeInput::LacksDescriptor(reader.openError())) unreadable(name, input.NoDescriptorLeft(reader.openError()));
   if (!reader.opened()) return false;
   {
     static std::mutex parser;
@@ -220,13 +224,16 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   // The RNAML reader comes first, as it names a file it cannot open
   // itself; it leaves folders and devices unread.
   Model model;
-  if (read_other_formats(source, name, model)) {
+  if (read_other_formats(input, name, model)) {
     keep_model(model, shown, warnings);
     return;
   }
   check_input(GetFileName());
   izfPdbstream in(source, std::ios::in);
-  if (in.fail() || in.bad()) unreadable(name, in.zbuf()->error());
+  if (in.fail() || in.bad()) {
+    const int error = in.zbuf()->open_error();
+    unreadable(name, CPipeInput::LacksDescriptor(error) ? input.NoDescriptorLeft(error) : in.zbuf()->error());
+  }
   residues.clear();
   lightResidues.clear();
   lightXyz.clear();

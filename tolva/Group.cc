@@ -149,18 +149,8 @@ void keeper_ended(GPid pid, gint /*status*/, gpointer /*data*/)
   g_spawn_close_pid(pid);
 }
 
-// The signals a terminal sends to the whole group, and those the tool may
-// handle itself.
+// The signals a terminal sends to the whole group.
 const int kTerminalSignals[] = {SIGINT, SIGQUIT, SIGHUP};
-const int kToolSignals[] = {SIGTERM, SIGPIPE};
-
-void set_disposition(int signal, void (*handler)(int))
-{
-  struct sigaction action = {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  sigaction(signal, &action, nullptr);
-}
 
 void report_errno(int report)
 {
@@ -169,18 +159,10 @@ void report_errno(int report)
   (void)ignored;
 }
 
-void drop_tool_handler(int signal)
-{
-  struct sigaction current;
-  if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) set_disposition(signal, SIG_DFL);
-}
-
-// The tool's handlers must not run its cleanup inside the viewer before
-// exec; what the tool was told to ignore, the viewer ignores too.
+// The viewer gets the keeper's dispositions (the tool's handlers dropped,
+// what the tool was told to ignore still ignored) and the tool's mask.
 [[noreturn]] void run_viewer(char* const args[], int report, const sigset_t& mask)
 {
-  for (int s : kTerminalSignals) drop_tool_handler(s);
-  for (int s : kToolSignals) drop_tool_handler(s);
   pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   execvp("xterm", args);
   report_errno(report);
@@ -188,12 +170,15 @@ void drop_tool_handler(int signal)
 }
 
 // The keeper starts the viewer, waits for it however long the tool lives,
-// then removes the file. Ctrl-C in the terminal reaches the whole group:
-// the keeper ignores it and the like (set only after the viewer is forked,
-// as ignored signals stay ignored across exec), and none of the tool's
-// handlers runs in it.
+// then removes the file. It starts with every handled signal held, drops
+// every handler of the tool before it lets one in, then ignores the
+// terminal's INT, QUIT and HUP (Ctrl-C reaches the whole group; set only
+// after the viewer is forked, as ignored signals stay ignored across
+// exec). Any other signal that ends a process ends the keeper with its
+// default action, and the file stays.
 [[noreturn]] void keep_viewer(char* const args[], const char* path, int report, const sigset_t& mask)
 {
+  drop_handlers();
   // The viewer keeps standard input and outputs, nothing else of ours.
   if (report > 3) close_range(3, static_cast<unsigned>(report) - 1, 0);
   close_range(static_cast<unsigned>(report) + 1, ~0U, 0);
@@ -202,8 +187,9 @@ void drop_tool_handler(int signal)
   if (viewer < 0) report_errno(report);
   // The keeper holds nothing of the tool's open while it waits.
   close_range(0, ~0U, 0);
-  for (int s : kTerminalSignals) set_disposition(s, SIG_IGN);
-  for (int s : kToolSignals) set_disposition(s, SIG_DFL);
+  struct sigaction ignored = {};
+  ignored.sa_handler = SIG_IGN;
+  for (int s : kTerminalSignals) sigaction(s, &ignored, nullptr);
   pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   while (viewer > 0 && waitpid(viewer, nullptr, 0) < 0 && errno == EINTR) {
   }
@@ -234,13 +220,12 @@ void launch_viewer(const std::string& path)
     remove_viewer_file(path);
     return;
   }
-  // Held back until each child has set its own dispositions: the tool's
-  // handlers never run in them.
-  sigset_t stop, mask;
-  sigemptyset(&stop);
-  for (int s : kTerminalSignals) sigaddset(&stop, s);
-  for (int s : kToolSignals) sigaddset(&stop, s);
-  pthread_sigmask(SIG_BLOCK, &stop, &mask);
+  // Every handled signal is held from before the fork until the keeper
+  // has the file: one taken in between would remove the file under the
+  // keeper, and in the children none runs before their handlers are
+  // dropped.
+  sigset_t mask;
+  hold_handled_signals(mask);
   pid_t keeper = fork();
   int e = errno;
   if (keeper == 0) keep_viewer(args, path.c_str(), report[1], mask);

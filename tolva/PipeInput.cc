@@ -1,19 +1,19 @@
 #include "PipeInput.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
 #include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <functional>
 #include <utility>
+
+#include "SignalCleanup.h"
 
 namespace tolva {
 
@@ -45,37 +45,34 @@ std::string copy_folder()
 
 // A fresh file of mode 0600 in the folder that never has a name there:
 // nothing is left behind, however the run ends. Where the folder's file
-// system cannot make one, a named file is made and its name removed at
-// once, with this thread's signals held in between.
+// system cannot make one (FUSE, NFS), a named file is made, armed for
+// removal like the -o file until its name is gone, and unlinked at once.
 int unnamed_file(const std::string& folder)
 {
   int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
   std::string path = folder + "/tolva-pipe-XXXXXX";
-  sigset_t all, previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, &previous);
-  fd = mkostemp(&path[0], O_CLOEXEC);
-  const int error = errno;
-  if (fd >= 0) unlink(path.c_str());
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  errno = error;
+  fd = make_removed_on_signal(&path[0]);
+  if (fd >= 0) {
+    unlink(path.c_str());
+    disarm_removal(path.c_str());
+  }
   return fd;
 }
 
 // A process without a descriptor left is no fault of the folder nor of
 // the pipe, and the message says so.
-bool out_of_descriptors() { return errno == EMFILE || errno == ENFILE; }
+bool out_of_descriptors(int error) { return error == EMFILE || error == ENFILE; }
 
-std::string no_descriptor_left()
+std::string no_descriptor_left(int error)
 {
-  return std::string("no copy of the pipe could be made: no file descriptor is left (") + std::strerror(errno) + ")";
+  return std::string("no copy of the pipe could be made: no file descriptor is left (") + std::strerror(error) + ")";
 }
 
 // Why no copy could be made there, from errno.
 std::string folder_failure(const std::string& folder)
 {
-  if (out_of_descriptors()) return no_descriptor_left();
+  if (out_of_descriptors(errno)) return no_descriptor_left(errno);
   return "no copy of the pipe could be made in " + folder + ": " + std::strerror(errno);
 }
 
@@ -110,7 +107,7 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
 {
   int pipe = open(name, O_RDONLY | O_CLOEXEC);
   if (pipe < 0) {
-    copy.error = out_of_descriptors() ? no_descriptor_left() : std::strerror(errno);
+    copy.error = out_of_descriptors(errno) ? no_descriptor_left(errno) : std::strerror(errno);
     return;
   }
   const std::string folder = copy_folder();
@@ -239,5 +236,12 @@ CPipeInput::~CPipeInput()
 const char* CPipeInput::GetPath() const { return copy != nullptr && copy->error.empty() ? copy->path.c_str() : name; }
 
 const std::string& CPipeInput::GetError() const { return copy != nullptr ? copy->error : kNoError; }
+
+bool CPipeInput::LacksDescriptor(int error) { return out_of_descriptors(error); }
+
+std::string CPipeInput::NoDescriptorLeft(int error) const
+{
+  return copy != nullptr ? no_descriptor_left(error) : std::strerror(error);
+}
 
 }  // namespace tolva

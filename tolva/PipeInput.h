@@ -28,7 +28,9 @@ public:
 
   // Reads the pipe to its end, waiting for a writer as cat would, unless
   // its copy is made already; any other path is left as it is. The copy
-  // has no name in any folder: it goes with the process.
+  // has no name in any folder (where the folder cannot make such a file,
+  // one only until it is unlinked, a moment later): it goes with the
+  // process.
   explicit CPipeInput(const char* name);
   // The naming is done: the last one frees the copy.
   ~CPipeInput();
@@ -39,6 +41,14 @@ public:
   const char* GetPath() const;
   // Why the pipe could not be read or copied; empty when it could.
   const std::string& GetError() const;
+
+  // Whether errno `error` says that the process has no descriptor left.
+  static bool LacksDescriptor(int error);
+  // Why a reader could not open GetPath() for want of a descriptor (errno
+  // `error`): for a pipe, the line of a copy that could not be made, since
+  // which of its opens finds none first is chance; for any other file, the
+  // system's reason.
+  std::string NoDescriptorLeft(int error) const;
 
   struct Copy;
   typedef std::pair<dev_t, ino_t> Key;

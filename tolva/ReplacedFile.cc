@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "SignalCleanup.h"
+#include "StandIns.h"
 
 namespace tolva {
 
@@ -29,6 +30,12 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
   // would land in the working folder.
   if (target.empty()) {
     error = ENOENT;
+    return;
+  }
+  // /dev/stdout of a run started with >&- holds a stand-in: nothing
+  // written there would reach anyone.
+  if (names_closed_descriptor(name)) {
+    error = EBADF;
     return;
   }
   struct stat st;

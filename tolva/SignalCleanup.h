@@ -1,28 +1,53 @@
 // The temporary files that must not outlive the run (the -o file's, the
-// viewer's until its keeper has it): when a signal whose default action
-// ends the process arrives, the handler removes them, then the signal is
-// raised again with its default action, so that the run still dies of it.
-// A signal that the process inherited as ignored, or that another handler
-// already takes, is left alone. An exit that skips the destructors
-// (exit, a lost X server) removes them too. Only the process that armed a
-// removal acts on it: a child forked later leaves the parent's files alone.
+// viewer's until its keeper has it, a pipe's copy while it has a name):
+// when a signal whose default action ends the process arrives, the handler
+// removes them, then the run still dies of that signal. A signal that
+// another process sent is raised again with its default action; a fault
+// (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) gets its default
+// action back and its instruction runs again, so that the run dies of the
+// fault itself, at its own address. A signal that the process inherited as
+// ignored, or that another handler already takes, is left alone. An exit
+// that skips the destructors (exit, a lost X server) removes them too.
+// Only the process that armed a removal acts on it: a child forked later
+// leaves the parent's files alone.
 #ifndef TOLVA_SIGNALCLEANUP_H
 #define TOLVA_SIGNALCLEANUP_H
 
+#include <csignal>
+
 namespace tolva {
+
+// The signals whose handler removes the armed files: every one whose
+// default action ends the process, but SIGKILL and the two real-time
+// signals the C library keeps for itself.
+const sigset_t& handled_signals();
+
+// Holds the handled signals off on the calling thread; its mask before
+// goes to `previous`, for pthread_sigmask(SIG_SETMASK, ...).
+void hold_handled_signals(sigset_t& previous);
+
+// In a child just forked, before it unblocks anything: every handler of
+// the process (but the two the C library keeps) goes back to the default
+// action, so that none of them runs in the child; what was ignored stays
+// ignored. Async-signal-safe.
+void drop_handlers();
 
 // Makes a temporary file from the mkostemps template, whose last `suffix`
 // characters stay as they are (with O_CLOEXEC), and arms its removal, with
 // the signals held off in between so that none can leave the file behind.
-// Returns the descriptor, or -1 with errno set; the template then holds the
-// file's name.
+// Any number of files may be armed at once, from any threads. Returns the
+// descriptor, or -1 with errno set; the template then holds the file's
+// name.
 int make_removed_on_signal(char* pattern, int suffix = 0);
 
 // The file is gone, has been put in place under another name, or is in
-// other hands: a signal no longer removes it.
+// other hands: a signal no longer removes it. Called by the thread that
+// armed it.
 void disarm_removal(const char* path);
 
-// Removes every armed file now, for the exits that skip destructors.
+// Removes every armed file now, for the exits that skip destructors. The
+// run is ending: a thread that asks for a file after this waits for the
+// end instead.
 void remove_armed_files();
 
 }  // namespace tolva

@@ -2,12 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <iostream>
 
 #include "DescriptorBuffer.h"
 #include "Exception.h"
+#include "StandIns.h"
 
 namespace tolva {
 
@@ -21,12 +20,7 @@ CDescriptorBuffer* gBuffer = nullptr;
 void take_standard_output()
 {
   if (gBuffer != nullptr) return;
-  for (int fd = 0; fd <= 2; ++fd)
-    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
-      // The lowest free descriptor: this one, as those below it are taken.
-      int null = open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
-      if (null >= 0 && null != fd) close(null);
-    }
+  stand_in_for_closed_descriptors();
   std::cout.flush();
   gBuffer = new CDescriptorBuffer(1);
   std::cout.rdbuf(gBuffer);

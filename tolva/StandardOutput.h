@@ -15,9 +15,9 @@ struct CClosedOutput
 
 // Puts std::cout on descriptor 1 through the checking buffer, for the
 // rest of the process. Called once, before anything is written or opened:
-// a standard descriptor the run was started without is taken by /dev/null,
-// opened the other way round, so that no file the run makes takes its
-// place, and using it fails as it would have (a report written to a closed
+// a standard descriptor the run was started without is taken by a
+// stand-in (StandIns.h), so that no file the run makes takes its place,
+// and using it fails as it would have (a report written to a closed
 // standard output fails the run with "Bad file descriptor").
 void take_standard_output();
 

@@ -31,6 +31,7 @@
 #include "ResidueType.h"
 #include "RmsEngine.h"
 #include "SignalCleanup.h"
+#include "StandIns.h"
 #include "StandardOutput.h"
 #include "TesselInit.h"
 
@@ -132,6 +133,10 @@ bool read_word(FILE* file, const std::string& list, std::string& word)
 
 void add_list_file(Inputs& inputs, const std::string& list)
 {
+  if (tolva::names_closed_descriptor(list.c_str())) {
+    errno = EBADF;
+    list_file_failed(list);
+  }
   FILE* file = std::fopen(list.c_str(), "r");
   if (file == nullptr) list_file_failed(list);
   std::string word;

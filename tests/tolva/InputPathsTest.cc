@@ -283,6 +283,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"cat " + one + " | UBSAN_OPTIONS=suppressions=@vptr.supp prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
      "(Too many open files).\n"},
+    // So it is when the readers' opens of the copy find none (the shim's
+    // doing: the RNAML reader's, then the PDB reader's).
+    {"for n in 1 2; do cat " + one + " | ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=" +
+       TOLVA_CALL_SHIM + " SHIM_EMFILE=/proc/self/fd/ SHIM_EMFILE_AT=$n tolva /dev/stdin " + one + "; done", 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
+     "(Too many open files).\ntolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file "
+     "descriptor is left (Too many open files).\n"},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
      "directory.\n"},
@@ -305,9 +312,18 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
      unused("B3") + "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
     // A closed standard error: its lines go nowhere, above all not into -o.
     {"tolva -o @noerr.pdb " + one + " @a.pdb 2>&-", 0, gapped, ""},
-    // A closed standard input reads as /dev/null, never as another input.
+    // A standard descriptor the run was started without is never read or
+    // written, nor taken by another file, even without /dev/null (an empty
+    // /dev where unshare is allowed); an -o file there fails at once.
     {"tolva -c -j 8 " + one + " @a.pdb /dev/stdin " + example(3) + " <&-", 1, "^$",
-     "tolva:4.0: File /dev/stdin could not be read: a character device is not a structure file.\n"},
+     "tolva:4.0: File /dev/stdin could not be read: Bad file descriptor.\n"},
+    {"tolva -i /dev/stdin <&-", 1, "^$", "file named \"/dev/stdin\" failed to open: Bad file descriptor\n"},
+    {"tolva -o /dev/stdout " + one + " @fifo >&-", 1, "^$",
+     "tolva:4.0: Cannot write alignment file /dev/stdout: Bad file descriptor.\n"},
+    {"tolva -o /dev/stderr " + one + " @fifo 2>&-", 1, "^$", ""},
+    {"export n='-o @nonull.pdb -c " + one + " " + example(2) + " " + example(3) + "'; if unshare -rm true 2>&-; then "
+     "unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && tolva $n >&-'; else : > @no-unshare; tolva $n >&-; fi", 1, "^$",
+     "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
     // A reader gone (a FIFO whose only reader is closed): the run dies of
     // SIGPIPE, or ends quietly with status 1 when SIGPIPE is ignored.
     {"exec 3<>@noreader 4>@noreader 3<&-; tolva -c " + one + " " + example(2) + " >&4; exit $?", 141, "^$", ""},
@@ -359,6 +375,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
   EXPECT_EQ(read_file(dir.file("noerr.pdb")).find("Residues"), std::string::npos);
   // No -o file of a failed run, nor any temporary file, is left.
-  EXPECT_EQ(run_program("/bin/sh", {"-c", "cd " + dir.path() + " && echo full.pdb* closed.pdb* out.pdb.* noerr.pdb.*"}).out,
-            "full.pdb* closed.pdb* out.pdb.* noerr.pdb.*\n");
+  EXPECT_EQ(run_program("/bin/sh", {"-c", "cd " + dir.path() + " && echo full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull*"}).out,
+            "full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull*\n");
+  if (access(dir.file("no-unshare").c_str(), F_OK) == 0) GTEST_SKIP() << "no unshare here: /dev/null stayed";
 }
