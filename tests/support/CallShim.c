@@ -1,9 +1,10 @@
 /* Preloaded into the tool by the tests, to reach a moment no timing could.
- * SHIM_FAULT_WRITE=s: a write to a file whose path holds s faults. The first
- * unlink of such a path (SHIM_HOLD_UNLINK=s, its signals held), or the first
- * fork's parent (SHIM_HOLD_FORK=1), makes SHIM_DIR/held, waits for .../go.
- * SHIM_NO_TMPFILE=1: O_TMPFILE fails, as on FUSE. SHIM_EMFILE=s and
- * SHIM_EMFILE_AT=n: the n-th opening of such a path finds no descriptor. */
+ * SHIM_FAULT_FSYNC=1: fsync (the -o file's, still armed) faults. The first
+ * unlink of a path holding SHIM_HOLD_UNLINK (its signals held), or the first
+ * fork's parent (SHIM_HOLD_FORK=1), makes SHIM_DIR/held and waits for
+ * SHIM_DIR/go. SHIM_NO_TMPFILE=1: O_TMPFILE fails, as on FUSE.
+ * SHIM_EMFILE_AT=n: the n-th opening of a /proc/self/fd/ path finds no
+ * descriptor. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -20,11 +21,6 @@
 
 static int held, opened;
 
-static int names(const char* variable, const char* path)
-{
-  return getenv(variable) != NULL && strstr(path, getenv(variable)) != NULL;
-}
-
 /* Async-signal-safe: the unlink held may be a signal handler's. */
 static void hold(void)
 {
@@ -38,8 +34,9 @@ static void hold(void)
 
 static int refused(const char* path, int flags)
 {
+  const char* at = getenv("SHIM_EMFILE_AT");
   if (getenv("SHIM_NO_TMPFILE") && (flags & O_TMPFILE) == O_TMPFILE) return errno = EOPNOTSUPP;
-  if (names("SHIM_EMFILE", path) && __atomic_add_fetch(&opened, 1, __ATOMIC_SEQ_CST) == atoi(getenv("SHIM_EMFILE_AT")))
+  if (at && strstr(path, "/proc/self/fd/") && __atomic_add_fetch(&opened, 1, __ATOMIC_SEQ_CST) == atoi(at))
     return errno = EMFILE;
   return 0;
 }
@@ -59,21 +56,19 @@ FILE* fopen(const char* path, const char* mode)
   return refused(path, 0) ? NULL : next(path, mode);
 }
 
-ssize_t write(int fd, const void* bytes, size_t count)
+int fsync(int fd)
 {
-  char link[32], path[PATH_MAX] = "";
   int* volatile nowhere = (int*)16;
-  if (getenv("SHIM_FAULT_WRITE") && snprintf(link, sizeof link, "/proc/self/fd/%d", fd) > 0 &&
-      readlink(link, path, sizeof path - 1) > 0 && names("SHIM_FAULT_WRITE", path))
-    *nowhere = 0;
-  return syscall(SYS_write, fd, bytes, count);
+  if (getenv("SHIM_FAULT_FSYNC")) *nowhere = 0;
+  return syscall(SYS_fsync, fd);
 }
 
 int unlink(const char* path)
 {
   sigset_t all, mask;
   sigfillset(&all);
-  if (names("SHIM_HOLD_UNLINK", path) && !__atomic_exchange_n(&held, 1, __ATOMIC_SEQ_CST)) {
+  const char* which = getenv("SHIM_HOLD_UNLINK");
+  if (which && strstr(path, which) && !__atomic_exchange_n(&held, 1, __ATOMIC_SEQ_CST)) {
     pthread_sigmask(SIG_BLOCK, &all, &mask);
     hold();
     pthread_sigmask(SIG_SETMASK, &mask, NULL);

@@ -3,6 +3,7 @@
 #ifndef TOLVA_RUN_TOOL_H
 #define TOLVA_RUN_TOOL_H
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,17 @@ inline ToolRun run_tolva(const std::vector<std::string>& args, const std::string
                          const std::vector<std::pair<std::string, std::string>>& env = {})
 {
   return run_program(TOLVA_BINARY, args, directory, env);
+}
+#endif
+
+#ifdef TOLVA_CALL_SHIM
+// The environment that preloads the tests' call shim into the tool, its
+// handshake files in `folder`, the address checker told to let it be.
+inline std::vector<std::pair<std::string, std::string>> shim_environment(const std::string& folder)
+{
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  return {{"LD_PRELOAD", TOLVA_CALL_SHIM}, {"SHIM_DIR", folder},
+          {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0:handle_segv=0"}};
 }
 #endif
 

@@ -47,22 +47,17 @@ Atoms::iterator after_last(Atoms& atoms, const std::function<bool(const AtomLine
 
 bool beside_c5(const AtomLine& a) { return at(a, 'C', 4) || at(a, 'C', 6); }
 
-// A ligand: those atoms of a residue (names of four columns, matched on
-// their bounds) as HETATM records of `residue` (name and id columns), 30 A
-// away.
-Atoms ligand(const Atoms& m, char chain, int number, const std::string& names, const std::string& residue)
+// A ligand of those atoms (four-column names), put there as HETATM records
+// of `residue` (name and id columns), far from every chain.
+void add_ligand(Atoms& m, Atoms::iterator where, const std::string& residue, std::initializer_list<const char*> names)
 {
   Atoms made;
-  for (AtomLine a : m)
-    if (at(a, chain, number) && names.find(a.name()) % 4 == 0) {
-      a.set_xyz(a.x() + 30, a.y(), a.z());
-      made.push_back(a);
-    }
-  as_hetero(made, chain, number, residue);
-  return made;
+  for (const char* name : names) {
+    made.push_back({"HETATM 9000 " + std::string(name) + " " + residue + "      80.000  80.000  80.000"});
+    made.back().set_xyz(80 + 1.5 * made.size(), 80, 80);
+  }
+  m.insert(where, made.begin(), made.end());
 }
-
-const char kSugar[] = " O5' C5' C4' O4' C3' O3' C1'";
 
 void two_segments(Atoms& m)
 {
@@ -162,34 +157,29 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
        m.erase(std::remove_if(m.begin(), m.end(), beside_c5), m.end());
        as_hetero(m, 'C', 5, "PSU C   5");
      }},
-    // Ligands that hold a chain's backbone, and a phosphate, numbered in a
-    // gap or between numbering segments (A26 on from 1026, as in fusion
-    // constructs): in the gap, after the chains, or first in the file under
-    // the id of a PSU in its place.
+    // Ligands that hold a backbone, and a phosphate, numbered in a gap or
+    // between numbering segments (A26 on from 1026, as in fusion
+    // constructs), listed in the gap, after the chains, or first in the
+    // file under the id of a PSU in its place.
     {"gap30", [](Atoms& m) { erase_range(m, 'A', 30, 32); }},
     {"po4", [](Atoms& m) {
-       Atoms made = ligand(m, 'B', 2, " P   OP1 OP2 O5'", "PO4 A  31");
        erase_range(m, 'A', 30, 32);
-       m.insert(after_last(m, [](const AtomLine& a) { return at(a, 'A', 29); }), made.begin(), made.end());
+       add_ligand(m, after_last(m, [](const AtomLine& a) { return at(a, 'A', 29); }), "PO4 A  31", {" P  ", " O1 "});
      }},
     {"gapb", [](Atoms& m) { erase_range(m, 'B', 5, 7); }},
     {"gtp", [](Atoms& m) {
-       Atoms made = ligand(m, 'B', 6, std::string(kSugar) + " P   N9 ", "GTP B   6");
        erase_range(m, 'B', 5, 7);
-       m.insert(m.end(), made.begin(), made.end());
+       add_ligand(m, m.end(), "GTP B   6", {" PA ", " C4'", " C3'", " O3'"});
      }},
     {"segments", two_segments},
     {"sam", [](Atoms& m) {
-       Atoms made = ligand(m, 'A', 1, " N   CA  C   SD ", "SAM A 401"), sugar = ligand(m, 'B', 1, kSugar, "SAM A 401");
        two_segments(m);
-       m.insert(m.end(), made.begin(), made.end());
-       m.insert(m.end(), sugar.begin(), sugar.end());
+       add_ligand(m, m.end(), "SAM A 401", {" N  ", " CA ", " C  ", " SD "});
      }},
     {"psu", [](Atoms& m) { as_hetero(m, 'C', 5, "PSU C   5"); }},
     {"gtpfirst", [](Atoms& m) {
-       Atoms made = ligand(m, 'B', 5, kSugar, "GTP C   5");
        as_hetero(m, 'C', 5, "PSU C   5");
-       m.insert(m.begin(), made.begin(), made.end());
+       add_ligand(m, m.begin(), "GTP C   5", {" C4'", " C3'", " O3'"});
      }},
     // Deuterium for every hydrogen, as neutron structures name them, and
     // no waters or ions, so that -n needs no other rule.
@@ -240,6 +230,8 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   // copy must go once its last naming is loaded, the first stay to the end.
   std::string pipes;
   for (int k = 0; k < 32; ++k) pipes += " <(cat " + one + ")";
+  const std::string noCopy = "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no "
+                             "file descriptor is left (Too many open files).\n";
   const std::string pipeZeros = "^\nResults of comparison with /dev/stdin:\n(  /dev/fd/[0-9]+: 0 Angstroms\n){33}\n?$";
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
@@ -281,15 +273,11 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // Descriptor 3 alone is free: the pipe takes it, its copy finds none.
     // The undefined-behaviour checker needs two to check a type: off here.
     {"cat " + one + " | UBSAN_OPTIONS=suppressions=@vptr.supp prlimit --nofile=4:4 tolva /dev/stdin " + one, 1, "^$",
-     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
-     "(Too many open files).\n"},
+     noCopy},
     // So it is when the readers' opens of the copy find none (the shim's
     // doing: the RNAML reader's, then the PDB reader's).
     {"for n in 1 2; do cat " + one + " | ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=" +
-       TOLVA_CALL_SHIM + " SHIM_EMFILE=/proc/self/fd/ SHIM_EMFILE_AT=$n tolva /dev/stdin " + one + "; done", 1, "^$",
-     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file descriptor is left "
-     "(Too many open files).\ntolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no file "
-     "descriptor is left (Too many open files).\n"},
+       TOLVA_CALL_SHIM + " SHIM_EMFILE_AT=$n tolva /dev/stdin " + one + "; done", 1, "^$", noCopy + noCopy},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
      "directory.\n"},
@@ -358,15 +346,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   // in id order, against itself.
   Atoms mht = read_atoms(test_data("pdb/3MHT.pdb.gz"), true);
   std::map<std::string, int> numbers;  // by chain, number and insertion code
-  for (const AtomLine& a : mht)
-    if (a.text != "TER") numbers.emplace(a.text.substr(21, 6), 0);
+  for (const AtomLine& a : mht) numbers[a.text.substr(21, 6)];
   int n = 0;
   for (auto& id : numbers) id.second = ++n;
-  for (AtomLine& a : mht)
-    if (a.text != "TER") {
-      a.set_number(numbers.at(a.text.substr(21, 6)));
-      a.text[21] = a.text[26] = ' ';
-    }
+  for (AtomLine& a : mht) {
+    a.set_number(numbers.at(a.text.substr(21, 6)));
+    a.text[21] = a.text[26] = ' ';
+  }
   write_atoms(dir.file("3mht-blank.pdb"), mht);
   for (const char* order : {"-e", "-f"})
     EXPECT_EQ(run_tolva({order, test_data("pdb/3MHT.pdb.gz"), dir.file("3mht-blank.pdb")}).out, "\n  RMSD = 0 Angstroms\n\n")

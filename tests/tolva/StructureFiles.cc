@@ -42,7 +42,7 @@ std::vector<AtomLine> read_atoms(const std::string& path, bool ter)
     std::string line(buffer);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.rfind("ENDMDL", 0) == 0) break;
-    if (ter && line.rfind("TER", 0) == 0) atoms.push_back({"TER"});
+    if (ter && line.rfind("TER", 0) == 0) atoms.push_back({line.size() < 27 ? line.append(27 - line.size(), ' ') : line});
     if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
       atoms.push_back({line});
   }

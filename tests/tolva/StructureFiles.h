@@ -26,7 +26,7 @@ struct AtomLine
 };
 
 // Every atom line of a PDB file, plain or gzip (the first model only),
-// and with `ter` its TER records too, each as the line "TER".
+// and with `ter` its TER records too, blank-padded to their id columns.
 std::vector<AtomLine> read_atoms(const std::string& path, bool ter = false);
 void write_atoms(const std::string& path, const std::vector<AtomLine>& atoms);
 

@@ -16,7 +16,6 @@
 #include <string>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -424,18 +423,6 @@ std::vector<std::string> others(const std::string& folder, const std::string& ke
   return names;
 }
 
-// Waits for the child's end, passing on each signal it stops at when
-// traced; `segv` gets the code of the last SIGSEGV. True if it stopped.
-bool wait_traced(pid_t child, int& status, int& segv)
-{
-  bool stopped = false;
-  for (siginfo_t info; waitpid(child, &status, 0) == child && WIFSTOPPED(status); stopped = true) {
-    if (WSTOPSIG(status) == SIGSEGV && ptrace(PTRACE_GETSIGINFO, child, nullptr, &info) == 0) segv = info.si_code;
-    ptrace(PTRACE_CONT, child, nullptr, WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status));
-  }
-  return stopped;
-}
-
 }  // namespace
 
 TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
@@ -443,20 +430,20 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
   // 450 structures and a pipe, copied into the folder: some 40 MB of -o
   // file, a second or more of writing. Any signal that ends a process, a
   // write past the file-size limit, and the window's X server gone (0).
-  // Through the shim: a fault in a write of the -o file, traced; a TERM to
-  // the main thread (kReading: a worker waits on the pipe), then a USR1
-  // while the TERM's handler unlinks; a TERM while a pipe's copy, with no
-  // unnamed file to be had, still has a name.
-  enum Moment { kGrown, kReading, kHeld, kNone };
+  // Through the shim: a fault in the -o file's fsync, traced, must kill
+  // the run itself; a USR1 while the TERM's handler unlinks (kSecond: a
+  // worker waits on the pipe, still open); a TERM while a pipe's copy,
+  // with no unnamed file to be had, still has a name (kHeld).
+  enum Moment { kGrown, kSecond, kHeld, kNone };
   struct Row
   {
-    int signal;  // the run dies of it
+    int signal;
     Moment moment;
     std::vector<std::string> shim;
   };
   const Row rows[] = {{SIGINT, kGrown, {}}, {SIGTERM, kGrown, {}}, {SIGHUP, kGrown, {}}, {SIGQUIT, kGrown, {}},
                       {SIGUSR1, kGrown, {}}, {SIGALRM, kGrown, {}}, {SIGXFSZ, kNone, {}}, {0, kNone, {}},
-                      {SIGSEGV, kNone, {"SHIM_FAULT_WRITE=out.pdb."}}, {SIGUSR1, kReading, {"SHIM_HOLD_UNLINK=out.pdb."}},
+                      {SIGSEGV, kNone, {"SHIM_FAULT_FSYNC=1"}}, {SIGUSR1, kSecond, {"SHIM_HOLD_UNLINK=out.pdb."}},
                       {SIGTERM, kHeld, {"SHIM_NO_TMPFILE=1", "SHIM_HOLD_UNLINK=tolva-pipe-"}}};
   TempDir out, shim;
   std::vector<std::string> args = {TOLVA_BINARY, "-c", "-j", "4", "-o", out.file("out.pdb"), "/dev/stdin"};
@@ -465,17 +452,15 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
   bool traced = false;
   for (const Row& row : rows) {
     const int signal = row.signal;
-    int display[2];
+    int display[2], in[2];
     pid_t x = signal == 0 && access("/usr/bin/Xvfb", X_OK) == 0 && pipe(display) == 0 ? fork() : -1;
     if (x == 0) execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", std::to_string(display[1]).c_str(), nullptr);
     char number[16] = {};
     if (x < 0 ? signal == 0 : read(display[0], number, sizeof number - 1) <= 0) continue;  // no X server here
     write_file(out.file("out.pdb"), "previous contents\n");
     unlink(held.c_str());
-    // The pipe stays open while a worker is to wait on it.
-    int in[2];
     ASSERT_TRUE(pipe(in) == 0 && write(in[1], piped.data(), piped.size()) == ssize_t(piped.size()));
-    if (row.moment != kReading) close(in[1]);
+    if (row.moment != kSecond) close(in[1]);
     pid_t child = fork();
     if (child == 0) {
       int null = open("/dev/null", O_WRONLY);
@@ -490,12 +475,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       setenv("TMPDIR", out.path().c_str(), 1);
       setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
       for (const std::string& setting : row.shim) putenv(strdup(setting.c_str()));
-      if (!row.shim.empty()) {
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0:handle_segv=0").c_str(), 1);
-        setenv("LD_PRELOAD", TOLVA_CALL_SHIM, 1);
-        setenv("SHIM_DIR", shim.path().c_str(), 1);
-      }
+      if (!row.shim.empty())
+        for (const auto& e : shim_environment(shim.path())) setenv(e.first.c_str(), e.second.c_str(), 1);
       if (signal == SIGSEGV) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
       if (signal == 0) args = {TOLVA_BINARY, "-o", out.file("out.pdb"), example(1), example(2), example(3)};
       std::vector<char*> argv;
@@ -505,34 +486,37 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       _exit(127);
     }
     close(in[0]);
-    const std::string task = "/proc/" + std::to_string(child) + "/task";
-    auto reached = [&] {
-      bool grown = false;
-      const bool made = !others(out.path(), "out.pdb", &grown).empty();
-      if (row.moment == kReading) return made && !others(task, std::to_string(child)).empty();
-      return row.moment == kHeld ? access(held.c_str(), F_OK) == 0 : grown;
+    const std::string tasks = "/proc/" + std::to_string(child) + "/task";
+    auto reached = [&](Moment moment) {
+      bool grown = false, made = !others(out.path(), "out.pdb", &grown).empty();
+      if (moment == kSecond) return made && others(tasks, std::to_string(child)).size() > 0;
+      return moment == kHeld ? access(held.c_str(), F_OK) == 0 : grown;
     };
-    bool ended = false;
+    auto wait_for = [&](Moment moment) {
+      for (int k = 0; k < 60000 && !reached(moment); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return reached(moment);
+    };
     int status = 0, segv = 0;
-    for (int k = 0; k < 60000 && row.moment != kNone && !reached() && !(ended = waitpid(child, &status, WNOHANG) == child); ++k)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (signal == 0) {
       std::this_thread::sleep_for(std::chrono::seconds(1));
       ASSERT_EQ(waitpid(child, &status, WNOHANG), 0);  // the window is up
       kill(x, SIGTERM);
       waitpid(x, nullptr, 0);
     } else if (row.moment != kNone) {
-      ASSERT_TRUE(reached()) << signal << ": the moment was not reached";
-      if (row.moment == kReading) syscall(SYS_tgkill, child, child, SIGTERM);
-      for (int k = 0; k < 60000 && row.moment == kReading && access(held.c_str(), F_OK) != 0; ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      ASSERT_TRUE(wait_for(row.moment)) << signal << ": the moment was not reached";
+      if (row.moment == kSecond) kill(child, SIGTERM);
+      ASSERT_TRUE(row.moment != kSecond || wait_for(kHeld));
       kill(child, signal);
     }
-    if (!ended && wait_traced(child, status, segv) && signal == SIGSEGV) {
-      traced = true;
+    // A traced run stops at each signal: the fault's must be the last.
+    for (siginfo_t info; waitpid(child, &status, 0) == child && WIFSTOPPED(status); traced = true) {
+      if (WSTOPSIG(status) == SIGSEGV && ptrace(PTRACE_GETSIGINFO, child, nullptr, &info) == 0) segv = info.si_code;
+      ptrace(PTRACE_CONT, child, nullptr, WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status));
+    }
+    if (signal == SIGSEGV && traced) {
       EXPECT_EQ(segv, SEGV_MAPERR) << "the run did not die of the fault itself";
     }
-    if (row.moment == kReading) close(in[1]);
+    if (row.moment == kSecond) close(in[1]);
     if (signal == 0)
       EXPECT_EQ(status, 1 << 8);  // "Fatal IO error", as GTK has it
     else
@@ -543,7 +527,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       EXPECT_EQ(text.substr(text.size() - 8), "\nEND   \n") << signal;
     }
   }
-  if (!traced) GTEST_SKIP() << "ptrace is not allowed here: the fault's own SIGSEGV was not checked";
+  if (!traced) GTEST_SKIP() << "no ptrace here: the fault's own SIGSEGV was not checked";
 }
 
 TEST(ToolRun, MissingResiduesAreReportedAndLeftOut)
