@@ -186,7 +186,7 @@ unsigned iPdbstream::getline()
   }
   // A chain ends at any TER record, also one cut short to its name, as
   // many writers (and the -o file between structures) leave it.
-  if (ter || padded_record(line, length, "TER   ")) ++terSeen;
+  if (padded_record(line, length, "TER   ")) ++terSeen;
   return length;
 }
 

@@ -198,7 +198,8 @@ void check_input(const char* name)
 bool read_other_formats(const CPipeInput& input, const char* name, Model& model)
 {
   RnamlReader reader(input.GetPath(), nullptr, name);
-  if (CPipeInput::LacksDescriptor(reader.openError())) unreadable(name, input.NoDescriptorLeft(reader.openError()));
+  const std::string lacking = input.DescriptorFailure(reader.openError());
+  if (!lacking.empty()) unreadable(name, lacking);
   if (!reader.opened()) return false;
   {
     static std::mutex parser;
@@ -231,8 +232,8 @@ void CFragHandler::Load(bool shown, std::ostream* warnings)
   check_input(GetFileName());
   izfPdbstream in(source, std::ios::in);
   if (in.fail() || in.bad()) {
-    const int error = in.zbuf()->open_error();
-    unreadable(name, CPipeInput::LacksDescriptor(error) ? input.NoDescriptorLeft(error) : in.zbuf()->error());
+    const std::string lacking = input.DescriptorFailure(in.zbuf()->open_error());
+    unreadable(name, lacking.empty() ? in.zbuf()->error() : lacking);
   }
   residues.clear();
   lightResidues.clear();

@@ -237,10 +237,9 @@ const char* CPipeInput::GetPath() const { return copy != nullptr && copy->error.
 
 const std::string& CPipeInput::GetError() const { return copy != nullptr ? copy->error : kNoError; }
 
-bool CPipeInput::LacksDescriptor(int error) { return out_of_descriptors(error); }
-
-std::string CPipeInput::NoDescriptorLeft(int error) const
+std::string CPipeInput::DescriptorFailure(int error) const
 {
+  if (!out_of_descriptors(error)) return std::string();
   return copy != nullptr ? no_descriptor_left(error) : std::strerror(error);
 }
 

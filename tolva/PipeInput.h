@@ -42,13 +42,11 @@ public:
   // Why the pipe could not be read or copied; empty when it could.
   const std::string& GetError() const;
 
-  // Whether errno `error` says that the process has no descriptor left.
-  static bool LacksDescriptor(int error);
-  // Why a reader could not open GetPath() for want of a descriptor (errno
-  // `error`): for a pipe, the line of a copy that could not be made, since
-  // which of its opens finds none first is chance; for any other file, the
-  // system's reason.
-  std::string NoDescriptorLeft(int error) const;
+  // Why a reader could not open GetPath(), when errno `error` says that
+  // no descriptor is left: for a pipe, the line of a copy that could not
+  // be made, since which of its opens finds none first is chance; for any
+  // other file, the system's reason. Empty for any other error.
+  std::string DescriptorFailure(int error) const;
 
   struct Copy;
   typedef std::pair<dev_t, ino_t> Key;
