@@ -167,9 +167,7 @@ void RnamlReader::open(const char* p)
   if (stat(p, &st) == 0 && !S_ISREG(st.st_mode)) return;
   rnaml::FileInputStream* file = new rnaml::FileInputStream(p);
   if (file->getError()) {
-    error = file->getOpenError();
-    if (error != EMFILE && error != ENFILE)
-      gOut->setLevel(2) << "File " << path << " " << file->getErrorString() << std::endl;
+    failed(file->getOpenError(), file->getErrorString());
     delete file;
     return;
   }
@@ -178,15 +176,24 @@ void RnamlReader::open(const char* p)
     delete file;
     return;
   }
+  // The gzip stream reads a descriptor of its own, which may be the one
+  // the process lacks.
   rnaml::GZIPInputStream* gz = new rnaml::GZIPInputStream(file);
   if (gz->getCStructure() == nullptr) {
-    gOut->setLevel(2) << "File " << path << " " << std::strerror(errno) << std::endl;
+    const int e = errno;
+    failed(e, std::strerror(e));
     file->close();
     delete file;
     delete gz;
     return;
   }
   stream = gz;
+}
+
+void RnamlReader::failed(int e, const char* reason)
+{
+  error = e;
+  if (error != EMFILE && error != ENFILE) gOut->setLevel(2) << "File " << path << " " << reason << std::endl;
 }
 
 void RnamlReader::parse()

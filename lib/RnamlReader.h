@@ -58,8 +58,8 @@ public:
   // unread (no such file, no regular file, not XML), which parse() and
   // read() then answer at once.
   bool opened() const { return stream != nullptr; }
-  // The errno of a failed open of the file; 0 when it opened or was left
-  // unread.
+  // The errno of a failed open of the file, or of its gzip stream; 0
+  // when it opened or was left unread.
   int openError() const { return error; }
   // Parses the document now; read() does it on its first call otherwise.
   // The parser keeps its state in globals, so threads hold one lock around
@@ -76,6 +76,8 @@ public:
 
 private:
   void open(const char* path);
+  // An open that failed with errno e: said, unless no descriptor was left.
+  void failed(int e, const char* reason);
   void explain(const char* reason) const;
 
   rnaml::InputStream* stream = nullptr;

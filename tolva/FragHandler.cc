@@ -171,11 +171,9 @@ namespace {
 }
 
 // Inputs that are no structure files, refused before the PDB reader opens
-// them: a standard descriptor the run was started without, a folder, a
-// device that may never end.
+// them: a folder, a device that may never end.
 void check_input(const char* name)
 {
-  if (names_closed_descriptor(name)) unreadable(name, std::strerror(EBADF));
   struct stat st;
   if (stat(name, &st) != 0) {
     if (errno != ENOENT) unreadable(name, std::strerror(errno));
@@ -217,6 +215,9 @@ bool read_other_formats(const CPipeInput& input, const char* name, Model& model)
 
 void CFragHandler::Load(bool shown, std::ostream* warnings)
 {
+  // Nothing is opened through a standard descriptor the run was started
+  // without, not even a FIFO that a path beyond its name reaches.
+  if (names_closed_descriptor(GetFileName())) unreadable(name, std::strerror(EBADF));
   // A pipe can be read only once: every reader of every naming of it
   // reads one copy.
   CPipeInput input(name);

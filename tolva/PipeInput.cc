@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "SignalCleanup.h"
+#include "StandIns.h"
 
 namespace tolva {
 
@@ -111,7 +112,7 @@ void make_copy(const char* name, CPipeInput::Copy& copy)
     return;
   }
   const std::string folder = copy_folder();
-  int fd = unnamed_file(folder);
+  int fd = refused_as_closed_descriptor(folder.c_str()) ? -1 : unnamed_file(folder);
   copy.error = fd < 0 ? folder_failure(folder) : copy_pipe(pipe, fd, folder);
   close(pipe);
   if (!copy.error.empty()) {

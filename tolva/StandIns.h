@@ -1,9 +1,11 @@
 // The standard descriptors a run was started without (`<&-`, `>&-`,
 // `2>&-`): each is taken at once by a stand-in, so that no file the run
 // makes takes its number and is read or written as standard input or
-// output. A stand-in is the root folder opened as a path only: it needs no
-// device (a container's /dev may have no null), and every read or write
-// through it fails with EBADF, as through the closed descriptor.
+// output. A stand-in is an anonymous file of its own opened as a path
+// only: it needs no device (a container's /dev may have no null), every
+// read or write through it fails with EBADF, as through the closed
+// descriptor, and no path but a descriptor's name (/dev/stdin,
+// /proc/self/fd/0) leads to it.
 #ifndef TOLVA_STANDINS_H
 #define TOLVA_STANDINS_H
 
@@ -13,10 +15,13 @@ namespace tolva {
 // anything is opened.
 void stand_in_for_closed_descriptors();
 
-// Whether `path` leads through a link to a stand-in (/dev/stdin,
-// /dev/fd/1, /proc/self/fd/2): it names a standard descriptor that the
-// run was started without, which nothing can be read from or written to.
+// Whether `path` names a standard descriptor that the run was started
+// without, or goes on through such a name (/dev/stdin/x, /dev/fd/1/):
+// nothing can be read from or written to there.
 bool names_closed_descriptor(const char* path);
+
+// names_closed_descriptor, with errno set to EBADF when true.
+bool refused_as_closed_descriptor(const char* path);
 
 }  // namespace tolva
 

@@ -133,10 +133,7 @@ bool read_word(FILE* file, const std::string& list, std::string& word)
 
 void add_list_file(Inputs& inputs, const std::string& list)
 {
-  if (tolva::names_closed_descriptor(list.c_str())) {
-    errno = EBADF;
-    list_file_failed(list);
-  }
+  if (tolva::refused_as_closed_descriptor(list.c_str())) list_file_failed(list);
   FILE* file = std::fopen(list.c_str(), "r");
   if (file == nullptr) list_file_failed(list);
   std::string word;
@@ -151,13 +148,15 @@ void add_list_file(Inputs& inputs, const std::string& list)
 
 // The -o file replaces what it names: never one of the inputs, nor the
 // list that names them (through a link or under another name), whose
-// text it would not carry.
+// text it would not carry. A name through a closed standard descriptor
+// is refused on its own.
 void refuse_output_over_input(const char* output, const std::vector<std::string>& inputs, const std::string* list)
 {
   struct stat out, in;
-  if (output == nullptr || stat(output, &out) != 0) return;
+  if (output == nullptr || tolva::names_closed_descriptor(output) || stat(output, &out) != 0) return;
   auto same = [&](const std::string& input) {
-    return stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+    return !tolva::names_closed_descriptor(input.c_str()) && stat(input.c_str(), &in) == 0 &&
+           in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   };
   if ((list != nullptr && same(*list)) || std::any_of(inputs.begin(), inputs.end(), same)) {
     CException e("Alignment file ");
@@ -238,7 +237,9 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
 {
   std::string list;
   bool use_list = false;
-  while ((__current_option = getopt(argc, argv, __shortopts)) != -1) {
+  // getopt names the option letter of an error in optopt, and leaves it
+  // alone for the -? it knows.
+  for (optopt = 0; (__current_option = getopt(argc, argv, __shortopts)) != -1; optopt = 0) {
     switch (__current_option) {
       case 'c': __compare = true; break;
       case 'b': __base_only = true; __all_atoms = !__all_atoms; break;
@@ -258,10 +259,10 @@ void run(tolva::CRmsEngine& engine, int argc, char* argv[])
         gOut->setVerboseLevel(3);
         break;
       case 'V': __version(); std::exit(output_status(0));
-      default:  // -h, -H, -? and every option error
+      default:  // -h, -H, -? and every option error, which fails the run
         __usage();
         __help();
-        std::exit(output_status(0));
+        std::exit(output_status(optopt != 0 ? 1 : 0));
     }
   }
 

@@ -4,7 +4,7 @@
  * fork's parent (SHIM_HOLD_FORK=1), makes SHIM_DIR/held and waits for
  * SHIM_DIR/go. SHIM_NO_TMPFILE=1: O_TMPFILE fails, as on FUSE.
  * SHIM_EMFILE_AT=n: the n-th opening of a /proc/self/fd/ path finds no
- * descriptor. */
+ * descriptor; SHIM_EMFILE_DUP=1: so does every dup. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -83,4 +83,10 @@ pid_t fork(void)
   pid_t pid = next();
   if (pid > 0 && first) hold();
   return pid;
+}
+
+int dup(int fd)
+{
+  if (getenv("SHIM_EMFILE_DUP")) return errno = EMFILE, -1;
+  return syscall(SYS_dup, fd);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "RunTool.h"
 #include "TestSupport.h"
@@ -58,17 +60,21 @@ TEST(CommandLine, HelpOptionsPrintUsageAndHelp)
   }
 }
 
-TEST(CommandLine, OptionErrorsPrintHelpWithStatusZero)
+TEST(CommandLine, OptionErrorsPrintHelpAndFail)
 {
-  ToolRun unknown = run_tolva({"-x", "a.pdb"});
-  EXPECT_EQ(unknown.status, 0);
-  EXPECT_EQ(unknown.out, kUsage + kHelp);
-  EXPECT_NE(unknown.err.find("invalid option -- 'x'"), std::string::npos) << unknown.err;
-
-  ToolRun missing = run_tolva({"-o"});
-  EXPECT_EQ(missing.status, 0);
-  EXPECT_EQ(missing.out, kUsage + kHelp);
-  EXPECT_NE(missing.err.find("requires an argument -- 'o'"), std::string::npos) << missing.err;
+  // A script that misspells an option is told so by the status too.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+    {{"-x", "a.pdb"}, "invalid option -- 'x'"},
+    {{"-c", "-:", "a.pdb"}, "invalid option -- ':'"},
+    {{"-o"}, "requires an argument -- 'o'"},
+    {{"-c", "-j"}, "requires an argument -- 'j'"},
+  };
+  for (const auto& row : rows) {
+    ToolRun run = run_tolva(row.first);
+    EXPECT_EQ(run.status, 1) << row.second;
+    EXPECT_EQ(run.out, kUsage + kHelp) << row.second;
+    EXPECT_NE(run.err.find(row.second), std::string::npos) << run.err;
+  }
 }
 
 TEST(CommandLine, VersionNamesToolAndLibrary)

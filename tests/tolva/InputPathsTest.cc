@@ -278,6 +278,10 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // doing: the RNAML reader's, then the PDB reader's).
     {"for n in 1 2; do cat " + one + " | ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=" +
        TOLVA_CALL_SHIM + " SHIM_EMFILE_AT=$n tolva /dev/stdin " + one + "; done", 1, "^$", noCopy + noCopy},
+    // The RNAML reader's gzip stream takes a descriptor of its own.
+    {"for f in " + doc + " /dev/stdin; do zcat " + doc + " | ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 "
+       "LD_PRELOAD=" + TOLVA_CALL_SHIM + " SHIM_EMFILE_DUP=1 tolva $f " + one + "; done", 1, "^$",
+     "tolva:4.0: File " + doc + " could not be read: Too many open files.\n" + noCopy},
     {"cat " + one + " | TMPDIR=@nosuch tolva /dev/stdin " + one, 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in @nosuch: No such file or "
      "directory.\n"},
@@ -309,6 +313,24 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     {"tolva -o /dev/stdout " + one + " @fifo >&-", 1, "^$",
      "tolva:4.0: Cannot write alignment file /dev/stdout: Bad file descriptor.\n"},
     {"tolva -o /dev/stderr " + one + " @fifo 2>&-", 1, "^$", ""},
+    // Nor is any path that goes on through such a name, nor the folder
+    // copies are made in; "/" and a link of one's own to it are no
+    // stand-in.
+    {"cd / && tolva /dev/stdin@a.pdb " + one + " <&-; tolva " + one + " /dev/stdin/ <&-; tolva " + one +
+       " '/proc/self/fd/0/*.pdb' <&-", 1, "^$",
+     "tolva:4.0: File /dev/stdin@a.pdb could not be read: Bad file descriptor.\ntolva:4.0: File /dev/stdin/ could "
+     "not be read: Bad file descriptor.\ntolva:4.0: File /proc/self/fd/0/*.pdb could not be read: Bad file "
+     "descriptor.\n"},
+    {"cd / && tolva -i /proc/self/fd/0/.@list <&-", 1, "^$",
+     "file named \"/proc/self/fd/0/.@list\" failed to open: Bad file descriptor\n"},
+    {"cd / && tolva -c -o /dev/stderr@through.pdb " + one + " @a.pdb 2>&-", 1, "^$", ""},
+    {"cat " + one + " | TMPDIR=/dev/stdout tolva /dev/stdin " + one + " >&-", 1, "^$",
+     "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in /dev/stdout: Bad file "
+     "descriptor.\n"},
+    {"tolva -o / " + one + " /dev/stdin <&-; tolva -o /dev/stdin " + one + " /dev/stdin <&-", 1, "^$",
+     "tolva:4.0: Cannot write alignment file /: Is a directory.\ntolva:4.0: Cannot write alignment file /dev/stdin: "
+     "Bad file descriptor.\n"},
+    {"ln -s / @root && tolva " + one + " @root@a.pdb <&-", 0, gapped, unused("B3")},
     {"export n='-o @nonull.pdb -c " + one + " " + example(2) + " " + example(3) + "'; if unshare -rm true 2>&-; then "
      "unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && tolva $n >&-'; else : > @no-unshare; tolva $n >&-; fi", 1, "^$",
      "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
@@ -361,7 +383,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
   EXPECT_EQ(read_file(dir.file("noerr.pdb")).find("Residues"), std::string::npos);
   // No -o file of a failed run, nor any temporary file, is left.
-  EXPECT_EQ(run_program("/bin/sh", {"-c", "cd " + dir.path() + " && echo full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull*"}).out,
-            "full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull*\n");
+  EXPECT_EQ(run_program("/bin/sh", {"-c", "cd " + dir.path() + " && echo full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull* through*"}).out,
+            "full.pdb* closed.pdb* out.pdb.* noerr.pdb.* nonull* through*\n");
   if (access(dir.file("no-unshare").c_str(), F_OK) == 0) GTEST_SKIP() << "no unshare here: /dev/null stayed";
 }
