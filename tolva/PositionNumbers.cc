@@ -49,7 +49,8 @@ public:
   }
 
   // Whether r is bonded to a residue of the chain's nearest id on either
-  // side that holds a backbone.
+  // side that holds a backbone, by a link either way: a run numbered down
+  // (insertion codes counted down to a number) is linked against id order.
   bool Linked(const AbstractResidue& r) const
   {
     const auto at = ids.find(r.getResId());
@@ -57,22 +58,25 @@ public:
     const char chain = r.getResId().GetChainId();
     if (at != ids.begin()) {
       const auto before = std::prev(at);
-      if (before->first.GetChainId() == chain && any_linked(before->second, r, true)) return true;
+      if (before->first.GetChainId() == chain && any_linked(before->second, r)) return true;
     }
     const auto after = std::next(at);
-    return after != ids.end() && after->first.GetChainId() == chain && any_linked(after->second, r, false);
+    return after != ids.end() && after->first.GetChainId() == chain && any_linked(after->second, r);
   }
 
 private:
-  static bool any_linked(const Residues& neighbours, const AbstractResidue& r, bool before)
+  static bool any_linked(const Residues& neighbours, const AbstractResidue& r)
   {
-    return std::any_of(neighbours.begin(), neighbours.end(), [&](const AbstractResidue* s) {
-      return before ? chain_linked(*s, r) : chain_linked(r, *s);
-    });
+    return std::any_of(neighbours.begin(), neighbours.end(),
+                       [&](const AbstractResidue* s) { return chain_linked(*s, r) || chain_linked(r, *s); });
   }
 
   std::map<CResId, Residues> ids;
 };
+
+// Whether `id` lies strictly between those of `a` and `b`, in either
+// order: a run numbered down is listed with its ids falling.
+bool between(const CResId& id, const CResId& a, const CResId& b) { return (a < id && id < b) || (b < id && id < a); }
 
 // Which residues are positions: the standard ones; any other that holds a
 // backbone when it is listed among its chain's residues, between two
@@ -94,7 +98,7 @@ std::vector<bool> chain_positions(const Residues& residues)
     const size_t p = before[k], q = after[k];
     const CResId& id = residues[k]->getResId();
     if (p != kNone && q != kNone && residues[p]->getSegment() == residues[q]->getSegment() &&
-        residues[p]->getResId() < id && id < residues[q]->getResId())
+        between(id, residues[p]->getResId(), residues[q]->getResId()))
       position[k] = true;
     else
       unplaced.push_back(k);

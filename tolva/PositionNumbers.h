@@ -22,10 +22,11 @@ typedef std::map<CResId, int> PositionNumbers;
 // the residues read from ATOM records under the name of a nucleotide or an
 // amino acid are positions; so is any other residue that holds a chain's
 // backbone when it is listed between two of those of its chain, with no
-// TER record between them, and its id lies between theirs, or when it is
-// linked to the residue of its chain next to it in id order. Waters, ions
-// and ligands listed after their chain take no number; an alternate
-// residue at a repeated id takes none of its own.
+// TER record between them, and its id lies between theirs (rising or
+// falling), or when it is linked, either way, to the residue of its chain
+// next to it in id order. Waters, ions and ligands listed after their
+// chain take no number; an alternate residue at a repeated id takes none
+// of its own.
 PositionNumbers number_positions(const Model& model, bool by_id, bool validated);
 
 }  // namespace tolva

@@ -65,6 +65,18 @@ void two_segments(Atoms& m)
     if (a.chain() == 'A' && a.text[0] == 'A' && a.number() > 25) a.set_number(a.number() + 1000);
 }
 
+// B2..B6 numbered down, 6D 6C 6B 6A 6, as chymotrypsin numbering counts
+// some runs, and B`modified` (unless 0) a 5IU.
+void numbered_down(Atoms& m, int modified)
+{
+  if (modified) as_hetero(m, 'B', modified, "5IU B   " + std::to_string(modified));
+  for (AtomLine& a : m)
+    if (a.chain() == 'B' && a.number() >= 2 && a.number() <= 6) {
+      a.text[26] = "DCBA "[a.number() - 2];
+      a.set_number(6);
+    }
+}
+
 void erase_range(Atoms& m, char chain, int first, int last)
 {
   auto in = [&](const AtomLine& a) { return a.chain() == chain && a.number() >= first && a.number() <= last; };
@@ -181,6 +193,14 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
        as_hetero(m, 'C', 5, "PSU C   5");
        add_ligand(m, m.begin(), "GTP C   5", {" C4'", " C3'", " O3'"});
      }},
+    // Ids against the links: a 5IU between its neighbours' ids (6B, moved
+    // off its links), or linked to 6A, listed before it (6).
+    {"down", [](Atoms& m) { numbered_down(m, 0); }},
+    {"down6b", [](Atoms& m) {
+       m = displaced(m, [](const AtomLine& a) { return at(a, 'B', 4); }, 5, 0, 0);
+       numbered_down(m, 4);
+     }},
+    {"down6", [](Atoms& m) { numbered_down(m, 6); }},
     // Deuterium for every hydrogen, as neutron structures name them, and
     // no waters or ions, so that -n needs no other rule.
     {"deu", [](Atoms& m) {
@@ -356,17 +376,21 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   for (const auto& p : std::vector<std::pair<std::string, std::string>>{
          {"omg", "long"}, {"long", "omg"}, {"waters", "omg"}, {"omg", "waters"}, {"alone", "gaps"}, {"gaps", "alone"},
          {"po4", "gap30"}, {"gap30", "po4"}, {"gtp", "gapb"}, {"gapb", "gtp"}, {"sam", "segments"},
-         {"segments", "sam"}, {"gtpfirst", "psu"}, {"psu", "gtpfirst"}}) {
+         {"segments", "sam"}, {"gtpfirst", "psu"}, {"psu", "gtpfirst"}, {"down6b", "down"}, {"down", "down6b"},
+         {"down6", "down"}, {"down", "down6"}}) {
     const std::string by_id = run_tolva({dir.file(p.first + "1.pdb"), dir.file(p.second + "2.pdb")}).out;
     EXPECT_NE(by_id.find("RMSD = "), std::string::npos) << p.first << " " << p.second;
     for (const char* order : {"-e", "-f"})
       EXPECT_EQ(run_tolva({order, dir.file(p.first + "1.pdb"), dir.file(p.second + "2r.pdb")}).out, by_id)
         << order << " " << p.first << " " << p.second;
   }
-  // Chains that share a blank id, told apart by their TER records: 3MHT
-  // (DNA C and D, protein A, then SAH A328 and the waters) numbered 1..N
-  // in id order, against itself.
+  // Chains that share a blank id, told apart by their TER records, full or
+  // cut short to the name: 3MHT (DNA C and D, protein A, then SAH A328 and
+  // the waters) numbered 1..N in id order, against itself, with SAH listed
+  // after D433's TER, ahead of A1, its id between theirs.
   Atoms mht = read_atoms(test_data("pdb/3MHT.pdb.gz"), true);
+  std::stable_partition(std::find_if(mht.begin(), mht.end(), [](const AtomLine& a) { return at(a, 'A', 1); }),
+                        mht.end(), [](const AtomLine& a) { return a.residue_name() == "SAH"; });
   std::map<std::string, int> numbers;  // by chain, number and insertion code
   for (const AtomLine& a : mht) numbers[a.text.substr(21, 6)];
   int n = 0;
@@ -376,9 +400,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     a.text[21] = a.text[26] = ' ';
   }
   write_atoms(dir.file("3mht-blank.pdb"), mht);
-  for (const char* order : {"-e", "-f"})
-    EXPECT_EQ(run_tolva({order, test_data("pdb/3MHT.pdb.gz"), dir.file("3mht-blank.pdb")}).out, "\n  RMSD = 0 Angstroms\n\n")
-      << order;
+  for (AtomLine& a : mht)
+    if (a.text.compare(0, 3, "TER") == 0) a.text = "TER";
+  write_atoms(dir.file("3mht-bare.pdb"), mht);
+  for (const char* file : {"3mht-blank.pdb", "3mht-bare.pdb"})
+    for (const char* order : {"-e", "-f"})
+      EXPECT_EQ(run_tolva({order, test_data("pdb/3MHT.pdb.gz"), dir.file(file)}).out, "\n  RMSD = 0 Angstroms\n\n")
+        << order << " " << file;
   EXPECT_EQ(read_file(dir.file("a.pdb")), kept);
   EXPECT_FALSE(read_file(dir.file("out.pdb")).empty());
   EXPECT_EQ(read_file(dir.file("noerr.pdb")).find("Residues"), std::string::npos);
