@@ -71,8 +71,11 @@ struct Inputs
 void add_pattern(Inputs& inputs, const std::string& pattern)
 {
   struct stat st;
-  if (lstat(pattern.c_str(), &st) == 0) {
-    if (S_ISREG(st.st_mode)) tolva::CPipeInput::NotePlainFile(pattern.c_str());
+  const bool exists = lstat(pattern.c_str(), &st) == 0;
+  // Nor is a name through a closed standard descriptor, which glob would
+  // give back cut short: its load refuses it as it stands.
+  if (exists || tolva::names_closed_descriptor(pattern.c_str())) {
+    if (exists && S_ISREG(st.st_mode)) tolva::CPipeInput::NotePlainFile(pattern.c_str());
     inputs.paths.push_back(pattern);
     return;
   }

@@ -193,9 +193,10 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
        as_hetero(m, 'C', 5, "PSU C   5");
        add_ligand(m, m.begin(), "GTP C   5", {" C4'", " C3'", " O3'"});
      }},
-    // Ids against the links: a 5IU between its neighbours' ids (6B, moved
-    // off its links), or linked to 6A, listed before it (6).
+    // Ids against the links: a 5IU between its neighbours' ids (6B, in
+    // place or moved off its links), or linked to 6A, listed before it (6).
     {"down", [](Atoms& m) { numbered_down(m, 0); }},
+    {"down5iu", [](Atoms& m) { numbered_down(m, 4); }},
     {"down6b", [](Atoms& m) {
        m = displaced(m, [](const AtomLine& a) { return at(a, 'B', 4); }, 5, 0, 0);
        numbered_down(m, 4);
@@ -376,7 +377,7 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   for (const auto& p : std::vector<std::pair<std::string, std::string>>{
          {"omg", "long"}, {"long", "omg"}, {"waters", "omg"}, {"omg", "waters"}, {"alone", "gaps"}, {"gaps", "alone"},
          {"po4", "gap30"}, {"gap30", "po4"}, {"gtp", "gapb"}, {"gapb", "gtp"}, {"sam", "segments"},
-         {"segments", "sam"}, {"gtpfirst", "psu"}, {"psu", "gtpfirst"}, {"down6b", "down"}, {"down", "down6b"},
+         {"segments", "sam"}, {"gtpfirst", "psu"}, {"psu", "gtpfirst"}, {"down5iu", "down"}, {"down", "down5iu"}, {"down6b", "down"}, {"down", "down6b"},
          {"down6", "down"}, {"down", "down6"}}) {
     const std::string by_id = run_tolva({dir.file(p.first + "1.pdb"), dir.file(p.second + "2.pdb")}).out;
     EXPECT_NE(by_id.find("RMSD = "), std::string::npos) << p.first << " " << p.second;
