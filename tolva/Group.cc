@@ -171,11 +171,12 @@ void report_errno(int report)
 
 // The keeper starts the viewer, waits for it however long the tool lives,
 // then removes the file. It starts with every handled signal held, drops
-// every handler of the tool before it lets one in, then ignores the
-// terminal's INT, QUIT and HUP (Ctrl-C reaches the whole group; set only
-// after the viewer is forked, as ignored signals stay ignored across
-// exec). Any other signal that ends a process ends the keeper with its
-// default action, and the file stays.
+// every handler of the tool, and what the window ignored (PIPE), before it
+// lets one in, then ignores the terminal's INT, QUIT and HUP (Ctrl-C
+// reaches the whole group; set only after the viewer is forked, as ignored
+// signals stay ignored across exec). Any other signal that ends a process
+// ends the keeper with its default action, and the file stays, unless the
+// tool was started with it ignored.
 [[noreturn]] void keep_viewer(char* const args[], const char* path, int report, const sigset_t& mask)
 {
   drop_handlers();

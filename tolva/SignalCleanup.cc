@@ -3,13 +3,16 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <new>
 #include <pthread.h>
-#include <sched.h>
+#include <sys/random.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tolva {
@@ -29,10 +32,29 @@ void for_each_signal(Each each)
   for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) each(signal);
 }
 
-// A slot is claimed by one thread while it makes its file, then armed.
-// Its path is written only while it is claimed, so that a handler, on any
-// thread, reads an armed path as it stands and only calls unlink.
-enum : int { kFree, kClaimed, kArmed };
+sigset_t ignored_now()
+{
+  sigset_t ignored;
+  sigemptyset(&ignored);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction current;
+    if (sigaction(signal, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN)
+      sigaddset(&ignored, signal);
+  }
+  return ignored;
+}
+
+// What the process was started with ignored, seen before main, so before
+// GTK or the window ignore anything themselves.
+const sigset_t gStartedIgnored = ignored_now();
+
+// A slot is claimed by one thread, which writes a fresh name into it, then
+// marks it creating while the file is made under that name, then armed.
+// Once the end of the run takes a slot (removing) it is never freed again.
+// The path is written only while the slot is claimed, and the end reads it
+// only in a creating or removing slot, so that a handler, on any thread,
+// reads a path as it stands and only calls unlink.
+enum : int { kFree, kClaimed, kCreating, kArmed, kRemoving };
 
 struct Slot
 {
@@ -62,38 +84,57 @@ std::atomic<pid_t> gOwner{0};
 // Set once the files are being removed for the end of the run.
 std::atomic<bool> gEnding{false};
 
+// A create in a FUSE or NFS folder may take its time: the end waits this
+// long, in all, for those under way on other threads, so that a signal
+// still ends the run within a tenth of a second.
+const long kCreateWaitNs = 50'000'000;
+
+long long monotonic_ns()
+{
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+// Takes the slot's file, if it has one, and unlinks it. A create still
+// under way is waited for until the deadline; past it its name is unlinked
+// all the same, in case the file lands before the process is gone. A slot
+// another handler took is unlinked again: that one may still be before its
+// unlink, and this one may end the run first.
+void remove_slot(Slot& slot, long long deadline)
+{
+  for (;;) {
+    int state = slot.state.load();
+    if (state == kCreating && monotonic_ns() < deadline) {
+      const timespec nap = {0, 1'000'000};
+      nanosleep(&nap, nullptr);
+      continue;
+    }
+    if ((state == kArmed || state == kCreating) && !slot.state.compare_exchange_strong(state, kRemoving)) continue;
+    if (state == kArmed || state == kCreating || state == kRemoving) unlink(slot.path);
+    return;
+  }
+}
+
 }  // namespace
 
 void remove_armed_files()
 {
   if (getpid() != gOwner.load()) return;
   gEnding.store(true);
+  const long long deadline = monotonic_ns() + kCreateWaitNs;
   for (Block* block = &gFirst; block != nullptr; block = block->next.load())
-    for (Slot& slot : block->slots) {
-      int state;
-      // A file being made on another thread is armed within a few calls.
-      while ((state = slot.state.load()) == kClaimed) sched_yield();
-      if (state != kArmed) continue;
-      // Freed only once unlinked: a second signal, taken by another thread
-      // meanwhile, finds the file still armed and unlinks it too before it
-      // ends the run.
-      unlink(slot.path);
-      int armed = kArmed;
-      slot.state.compare_exchange_strong(armed, kFree);
-    }
+    for (Slot& slot : block->slots) remove_slot(slot, deadline);
 }
 
 namespace {
 
-// A fault the kernel raised for the instruction that made it runs that
-// instruction again when the handler returns; a memory error reported
-// later (BUS_MCEERR_AO) is none.
-bool is_fault(int signal, const siginfo_t* info)
-{
-  return info != nullptr && info->si_code > 0 && !(signal == SIGBUS && info->si_code == BUS_MCEERR_AO) &&
-         (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL);
-}
-
+// The signal is queued again to this thread, with its own information,
+// and held until the handler returns: it then ends the run with its
+// default action, a fault at the instruction that made it, with its own
+// code and address in the core, whether that instruction would fault again
+// or not. When it cannot be queued (a full queue of real-time signals) a
+// plain one is sent.
 void remove_and_die(int signal, siginfo_t* info, void*)
 {
   const int saved = errno;
@@ -101,11 +142,8 @@ void remove_and_die(int signal, siginfo_t* info, void*)
   struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
   sigaction(signal, &fallback, nullptr);
+  if (syscall(SYS_rt_tgsigqueueinfo, getpid(), syscall(SYS_gettid), signal, info) != 0) kill(getpid(), signal);
   errno = saved;
-  // A fault then faults again, fatally: the run dies of it with its own
-  // code and address. Any other signal is raised again: it waits until the
-  // handler returns, then kills.
-  if (!is_fault(signal, info)) raise(signal);
 }
 
 void install()
@@ -147,13 +185,57 @@ Slot* claim()
   }
 }
 
-// The files are being removed for the end of the run: one made now could
-// be left behind, so none is, and the thread waits for the end with its
-// signals held.
-[[noreturn]] void wait_for_the_end(Slot& slot)
+// Six letters or digits in place of the template's XXXXXX, drawn afresh
+// for each try.
+void draw_name(char* letters)
 {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::atomic<uint64_t> tries{0};
+  uint64_t bits;
+  if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits)) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    bits = (static_cast<uint64_t>(now.tv_sec) << 30 ^ static_cast<uint64_t>(now.tv_nsec) ^
+            static_cast<uint64_t>(getpid()) << 40) +
+           tries.fetch_add(1) * 0x9E3779B97F4A7C15ULL;
+  }
+  for (int k = 0; k < 6; ++k, bits /= 62) letters[k] = kAlphabet[bits % 62];
+}
+
+// The end of the run has begun: no file is made, and the slot is never
+// written again, as the end may be reading its path.
+int give_up(Slot& slot, int& error)
+{
+  int creating = kCreating;
+  slot.state.compare_exchange_strong(creating, kClaimed);
+  error = ECANCELED;
+  return -1;
+}
+
+// Makes the file under fresh names in the claimed slot until one is new.
+int create(Slot& slot, char* letters, int& error)
+{
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    draw_name(letters);
+    // Stored before the end is looked at, as the end does the other way
+    // round: either this thread sees the end and makes nothing, or the end
+    // sees the create under way and waits for it.
+    slot.state.store(kCreating);
+    if (gEnding.load()) return give_up(slot, error);
+    const int fd = open(slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    error = errno;
+    int creating = kCreating;
+    if (fd >= 0) {
+      slot.owner.store(pthread_self());
+      if (slot.state.compare_exchange_strong(creating, kArmed)) return fd;
+      close(fd);  // the end has taken the file
+      return give_up(slot, error);
+    }
+    if (!slot.state.compare_exchange_strong(creating, kClaimed) || gEnding.load()) return give_up(slot, error);
+    if (error != EEXIST) break;
+  }
   slot.state.store(kFree);
-  for (;;) pause();
+  return -1;
 }
 
 }  // namespace
@@ -175,7 +257,8 @@ void drop_handlers()
 {
   for (int signal = 1; signal < NSIG; ++signal) {
     struct sigaction current;
-    if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_DFL || current.sa_handler == SIG_IGN)
+    if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_DFL ||
+        (current.sa_handler == SIG_IGN && sigismember(&gStartedIgnored, signal)))
       continue;
     struct sigaction fallback = {};
     fallback.sa_handler = SIG_DFL;
@@ -185,26 +268,25 @@ void drop_handlers()
 
 int make_removed_on_signal(char* pattern, int suffix)
 {
-  if (std::strlen(pattern) >= PATH_MAX) {
+  const size_t length = std::strlen(pattern);
+  if (length >= PATH_MAX) {
     errno = ENAMETOOLONG;
+    return -1;
+  }
+  if (suffix < 0 || length < static_cast<size_t>(suffix) + 6 ||
+      std::strncmp(pattern + length - suffix - 6, "XXXXXX", 6) != 0) {
+    errno = EINVAL;
     return -1;
   }
   install();
   sigset_t previous;
   hold_handled_signals(previous);
   Slot* slot = claim();
-  // Seen after the claim: a handler that starts later waits for the slot.
-  if (slot != nullptr && gEnding.load()) wait_for_the_end(*slot);
   int fd = -1, error = ENOMEM;
   if (slot != nullptr) {
     std::strcpy(slot->path, pattern);
-    fd = mkostemps(slot->path, suffix, O_CLOEXEC);
-    error = errno;
-    if (fd >= 0) {
-      std::strcpy(pattern, slot->path);
-      slot->owner.store(pthread_self());
-    }
-    slot->state.store(fd >= 0 ? kArmed : kFree);
+    fd = create(*slot, slot->path + length - suffix - 6, error);
+    if (fd >= 0) std::strcpy(pattern, slot->path);
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   errno = error;

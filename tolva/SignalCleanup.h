@@ -1,15 +1,14 @@
 // The temporary files that must not outlive the run (the -o file's, the
 // viewer's until its keeper has it, a pipe's copy while it has a name):
 // when a signal whose default action ends the process arrives, the handler
-// removes them, then the run still dies of that signal. A signal that
-// another process sent is raised again with its default action; a fault
-// (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) gets its default
-// action back and its instruction runs again, so that the run dies of the
-// fault itself, at its own address. A signal that the process inherited as
-// ignored, or that another handler already takes, is left alone. An exit
-// that skips the destructors (exit, a lost X server) removes them too.
-// Only the process that armed a removal acts on it: a child forked later
-// leaves the parent's files alone.
+// removes them, then the run dies of that signal with its default action,
+// a fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) at its own
+// instruction, with its own code and address, whether it would recur or
+// not. A signal that the process inherited as ignored, or that another
+// handler already takes, is left alone. An exit that skips the destructors
+// (exit, a lost X server) removes them too. Only the process that armed a
+// removal acts on it: a child forked later leaves the parent's files
+// alone.
 #ifndef TOLVA_SIGNALCLEANUP_H
 #define TOLVA_SIGNALCLEANUP_H
 
@@ -28,16 +27,19 @@ void hold_handled_signals(sigset_t& previous);
 
 // In a child just forked, before it unblocks anything: every handler of
 // the process (but the two the C library keeps) goes back to the default
-// action, so that none of them runs in the child; what was ignored stays
-// ignored. Async-signal-safe.
+// action, so that none of them runs in the child, and so does what the
+// process ignored itself; what it was started with ignored stays ignored.
+// Async-signal-safe.
 void drop_handlers();
 
-// Makes a temporary file from the mkostemps template, whose last `suffix`
-// characters stay as they are (with O_CLOEXEC), and arms its removal, with
-// the signals held off in between so that none can leave the file behind.
-// Any number of files may be armed at once, from any threads. Returns the
-// descriptor, or -1 with errno set; the template then holds the file's
-// name.
+// Makes a new temporary file of mode 0600 (with O_CLOEXEC) from the
+// template, whose XXXXXX before the last `suffix` characters are replaced,
+// and arms its removal. The name is in place before the create starts: a
+// signal meanwhile, on any thread, waits for the create only briefly and
+// unlinks the name all the same. Any number of files may be armed at once,
+// from any threads. Returns the descriptor, or -1 with errno set (ECANCELED once
+// the end of the run has begun: no file is made then); the template then
+// holds the file's name.
 int make_removed_on_signal(char* pattern, int suffix = 0);
 
 // The file is gone, has been put in place under another name, or is in
@@ -45,9 +47,10 @@ int make_removed_on_signal(char* pattern, int suffix = 0);
 // armed it.
 void disarm_removal(const char* path);
 
-// Removes every armed file now, for the exits that skip destructors. The
-// run is ending: a thread that asks for a file after this waits for the
-// end instead.
+// Removes every armed file now, for the exits that skip destructors,
+// waiting a few hundredths of a second at most for creates under way on
+// other threads. The run is ending: a thread that asks for a file after
+// this gets none.
 void remove_armed_files();
 
 }  // namespace tolva

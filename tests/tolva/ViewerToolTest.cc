@@ -67,7 +67,7 @@ class RunningTool
 {
 public:
   RunningTool(const TempDir& dir, std::vector<std::string> args,
-              const std::vector<std::pair<std::string, std::string>>& env = {})
+              const std::vector<std::pair<std::string, std::string>>& env = {}, const std::vector<int>& ignored = {})
     : outPath(dir.file("tool.out")), errPath(dir.file("tool.err"))
   {
     args.insert(args.begin(), TOLVA_BINARY);
@@ -78,7 +78,8 @@ public:
       dup2(out, 1);
       dup2(err, 2);
       if (chdir(dir.path().c_str()) != 0) _exit(126);
-      for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);  // as a terminal leaves them
+      for (int s = 1; s < NSIG; ++s) std::signal(s, SIG_DFL);  // as a terminal leaves them
+      for (int s : ignored) std::signal(s, SIG_IGN);
       for (const auto& var : env) setenv(var.first.c_str(), var.second.c_str(), 1);
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(&a[0]);
@@ -290,39 +291,55 @@ TEST_F(ViewerTool, MiddleButtonStartsTheViewerAndTheWindowCarriesOn)
 
 TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
 {
-  TempDir bin, tmp;
-  // Perl leaves the signal mask and the terminal signals' dispositions as
-  // exec gave them.
-  write_file(bin.file("xterm"), "#!/usr/bin/perl\n"
-                                "open(S, '/proc/self/status'); open(O, '>" + dir.file("signals") + "');\n"
-                                "while (<S>) { print O if /^SigBlk/; print O hex($1) & 7 if /^SigIgn:\\s*(\\w+)/ }\n"
-                                "open(P, '>" + dir.file("part") + "'); print P $ARGV[2]; close(P); close(O);\n"
-                                "rename('" + dir.file("part") + "', '" + dir.file("file") + "');\n"
-                                "select(undef, undef, undef, 0.05) until -e '" + dir.file("end") + "';\n");
-  chmod(bin.file("xterm").c_str(), 0755);
-  RunningTool tool(dir, {example(1), example(2), example(3)},
-                   {{"PATH", bin.path() + ":" + std::getenv("PATH")}, {"TMPDIR", tmp.path()}});
-  std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
-  ASSERT_FALSE(window.empty()) << tool.err();
-  std::string mask = run_program("/bin/grep", {"^SigBlk", "/proc/" + std::to_string(tool.pid()) + "/status"}).out;
+  // Rows: the tool started with the default actions, then with TERM and
+  // PIPE ignored, which the keeper and the viewer keep ignored (the PIPE
+  // the window ignores they do not).
+  for (const std::vector<int>& ignored : std::vector<std::vector<int>>{{}, {SIGTERM, SIGPIPE}}) {
+    TempDir bin, tmp;
+    unsigned long long bits = 0;
+    for (int s : ignored) bits |= 1ULL << (s - 1);
+    for (const char* name : {"file", "end"}) unlink(dir.file(name).c_str());
+    // Perl leaves the signal mask and the dispositions as exec gave them,
+    // but ignores FPE.
+    write_file(bin.file("xterm"), "#!/usr/bin/perl\n"
+                                  "open(S, '/proc/self/status'); open(O, '>" + dir.file("signals") + "');\n"
+                                  "while (<S>) { print O if /^SigBlk/;\n"
+                                  "  print O hex($1) & ~128 if /^SigIgn:\\s*(\\w+)/ }\n"
+                                  "open(P, '>" + dir.file("part") + "'); print P $ARGV[2]; close(P); close(O);\n"
+                                  "rename('" + dir.file("part") + "', '" + dir.file("file") + "');\n"
+                                  "select(undef, undef, undef, 0.05) until -e '" + dir.file("end") + "';\n");
+    chmod(bin.file("xterm").c_str(), 0755);
+    RunningTool tool(dir, {example(1), example(2), example(3)},
+                     {{"PATH", bin.path() + ":" + std::getenv("PATH")}, {"TMPDIR", tmp.path()}}, ignored);
+    std::string window = window_of(tool.pid(), "^Tolva \\(gtk version\\)$");
+    ASSERT_FALSE(window.empty()) << tool.err();
+    std::string mask = run_program("/bin/grep", {"^SigBlk", "/proc/" + std::to_string(tool.pid()) + "/status"}).out;
 
-  click_at(window, kRoot, "2");
-  ASSERT_TRUE(eventually([&] { return is_file(dir.file("file")); }));
-  std::string file = read_file(dir.file("file"));
-  EXPECT_EQ(read_file(dir.file("signals")), mask + "0");  // xterm: the tool's mask, Ctrl-C not ignored
-  std::string keeper = tool.children();
-  // No handler is left in the keeper but the C library's (32 and 33).
-  std::string caught = run_program("/bin/grep", {"^SigCgt", "/proc/" + std::to_string(std::stoi(keeper)) + "/status"}).out;
-  EXPECT_EQ(std::stoull(caught.substr(8), nullptr, 16) & ~(3ULL << 31), 0u) << caught;
-  xdo({"windowfocus", "--sync", window});
-  xdo({"key", "ctrl+q"});
-  EXPECT_EQ(tool.wait_for_exit(), 0);
-  // Ctrl-C or a closed terminal reaches every process of the group.
-  for (int s : {SIGINT, SIGQUIT, SIGHUP}) kill(std::stoi(keeper), s);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_TRUE(is_file(file));
-  write_file(dir.file("end"), "");
-  EXPECT_TRUE(eventually([&] { return !is_file(file); })) << file;
+    click_at(window, kRoot, "2");
+    ASSERT_TRUE(eventually([&] { return is_file(dir.file("file")); }));
+    std::string file = read_file(dir.file("file"));
+    // xterm: the tool's mask; ignored only what the tool was started with ignored
+    EXPECT_EQ(read_file(dir.file("signals")), mask + std::to_string(bits));
+    const pid_t keeper = std::stoi(tool.children());
+    auto field = [keeper](const std::string& name) {
+      return run_program("/bin/grep", {"^" + name, "/proc/" + std::to_string(keeper) + "/status"}).out + "        ";
+    };
+    // No handler is left in the keeper but the C library's (32 and 33); it
+    // ignores the terminal's signals.
+    EXPECT_EQ(std::stoull(field("SigCgt").substr(8), nullptr, 16) & ~(3ULL << 31), 0u) << field("SigCgt");
+    EXPECT_TRUE(eventually([&] { return std::stoull(field("SigIgn").substr(8), nullptr, 16) == (bits | 7); }));
+    xdo({"windowfocus", "--sync", window});
+    xdo({"key", "ctrl+q"});
+    EXPECT_EQ(tool.wait_for_exit(), 0);
+    // Ctrl-C or a closed terminal reaches every process of the group; a
+    // PIPE ends the keeper, and the file stays, unless it is ignored.
+    for (int s : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE}) kill(keeper, s);
+    for (int s : ignored) kill(keeper, s);
+    EXPECT_EQ(eventually([&] { return field("State")[7] != 'S'; }, 1000), ignored.empty()) << field("State");
+    EXPECT_TRUE(is_file(file));
+    write_file(dir.file("end"), "");
+    EXPECT_TRUE(eventually([&] { return is_file(file) == ignored.empty(); })) << file;
+  }
 }
 
 TEST_F(ViewerTool, ASignalWhileTheViewersFileIsWrittenLeavesNothing)
