@@ -202,12 +202,20 @@ void draw_name(char* letters)
   for (int k = 0; k < 6; ++k, bits /= 62) letters[k] = kAlphabet[bits % 62];
 }
 
+// A handler ending the run, or an exit, is past its walk over the slots
+// within this: the file asked for meanwhile is refused only after it, so
+// that the end, not this refusal, is what ends the run.
+const long long kEndWaitNs = 1'000'000'000;
+
 // The end of the run has begun: no file is made, and the slot is never
-// written again, as the end may be reading its path.
+// written again, as the end may be reading its path. The caller has its
+// signals held: it sleeps until the run is over, for a second at most.
 int give_up(Slot& slot, int& error)
 {
   int creating = kCreating;
   slot.state.compare_exchange_strong(creating, kClaimed);
+  const timespec nap = {0, 10'000'000};
+  for (const long long deadline = monotonic_ns() + kEndWaitNs; monotonic_ns() < deadline;) nanosleep(&nap, nullptr);
   error = ECANCELED;
   return -1;
 }
@@ -228,7 +236,10 @@ int create(Slot& slot, char* letters, int& error)
     if (fd >= 0) {
       slot.owner.store(pthread_self());
       if (slot.state.compare_exchange_strong(creating, kArmed)) return fd;
-      close(fd);  // the end has taken the file
+      // The end has taken the slot, and may have unlinked the name before
+      // the file was there.
+      unlink(slot.path);
+      close(fd);
       return give_up(slot, error);
     }
     if (!slot.state.compare_exchange_strong(creating, kClaimed) || gEnding.load()) return give_up(slot, error);

@@ -37,9 +37,10 @@ void drop_handlers();
 // and arms its removal. The name is in place before the create starts: a
 // signal meanwhile, on any thread, waits for the create only briefly and
 // unlinks the name all the same. Any number of files may be armed at once,
-// from any threads. Returns the descriptor, or -1 with errno set (ECANCELED once
-// the end of the run has begun: no file is made then); the template then
-// holds the file's name.
+// from any threads. Returns the descriptor, or -1 with errno set; the
+// template then holds the file's name. Once the end of the run has begun
+// no file is made: the caller waits a second at most for the end, then
+// gets ECANCELED.
 int make_removed_on_signal(char* pattern, int suffix = 0);
 
 // The file is gone, has been put in place under another name, or is in

@@ -438,7 +438,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
   // worker waits on the pipe, still open); a TERM while a pipe's copy,
   // with no unnamed file to be had, still has a name (kHeld), or is being
   // made, for good or until just after the signal (kLate); a FIFO's copy
-  // asked for while the TERM's handler unlinks (kAsked) must not be made.
+  // asked for while the TERM's handler unlinks (kAsked) must not be made,
+  // nor, refused, end the run itself while that handler is on a worker.
   enum Moment { kGrown, kSecond, kHeld, kLate, kAsked, kNone };
   struct Row
   {
@@ -446,6 +447,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
     Moment moment;
     std::vector<std::string> shim;
     int code = 0;  // traced, the fault's
+    bool worker = false;  // the second moments' TERM: to a worker not held on the FIFO
   };
   const std::string named = "SHIM_NO_TMPFILE=1", create = "SHIM_HOLD_CREATE=tolva-pipe-";
   const Row rows[] = {{SIGINT, kGrown, {}}, {SIGTERM, kGrown, {}}, {SIGHUP, kGrown, {"SHIM_NAME_TAKEN=1"}},
@@ -458,7 +460,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
                       {SIGUSR1, kSecond, {"SHIM_HOLD_UNLINK=out.pdb."}},
                       {SIGTERM, kHeld, {named, "SHIM_HOLD_UNLINK=tolva-pipe-"}}, {SIGTERM, kHeld, {named, create}},
                       {SIGTERM, kLate, {named, create, "SHIM_LATE=1"}},
-                      {SIGTERM, kAsked, {named, "SHIM_HOLD_UNLINK=out.pdb."}}};
+                      {SIGTERM, kAsked, {named, "SHIM_HOLD_UNLINK=out.pdb."}},
+                      {SIGTERM, kAsked, {named, "SHIM_HOLD_UNLINK=out.pdb."}, 0, true}};
   TempDir out, shim;
   std::vector<std::string> args = {TOLVA_BINARY, "-c", "-j", "4", "-o", out.file("out.pdb"), "/dev/stdin"};
   for (int k = 0; k < 450; ++k) args.push_back(example(1 + k % 3));
@@ -522,7 +525,14 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
     } else if (row.moment != kNone) {
       ASSERT_TRUE(wait_for(row.moment)) << signal << ": the moment was not reached";
       const bool second = row.moment == kSecond || row.moment == kAsked;
-      if (second) syscall(SYS_tgkill, child, child, SIGTERM);  // its handler on the main thread
+      // Its handler on the main thread, or on a worker that does not wait
+      // for the FIFO's writer.
+      pid_t target = child, reader = 0;
+      for (int k = 0; row.worker && reader == 0 && k < 60000; ++k, std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+        for (const std::string& t : others(tasks, std::to_string(child)))
+          (read_file(tasks + "/" + t + "/wchan") == "wait_for_partner" ? reader : target) = std::stoi(t);
+      ASSERT_TRUE(!row.worker || (reader != 0 && target != child));
+      if (second) syscall(SYS_tgkill, child, target, SIGTERM);
       ASSERT_TRUE(!second || wait_for(kHeld));
       if (row.moment == kAsked) {
         writer = open(fifo.c_str(), O_RDWR);  // the reader goes on
