@@ -337,11 +337,11 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // Nor is any path that goes on through such a name, nor the folder
     // copies are made in; "/" and a link of one's own to it are no
     // stand-in.
-    {"cd / && tolva /dev/stdin@a.pdb " + one + " <&-; tolva " + one + " /dev/stdin/ <&-; tolva " + one +
-       " '/proc/self/fd/0/*.pdb' <&-", 1, "^$",
+    {"cd / && for p in /dev/stdin@a.pdb /dev/stdin/ /proc/self/fd/0/. '/proc/self/fd/0/*.pdb'; do tolva " + one +
+       " \"$p\" <&-; done", 1, "^$",
      "tolva:4.0: File /dev/stdin@a.pdb could not be read: Bad file descriptor.\ntolva:4.0: File /dev/stdin/ could "
-     "not be read: Bad file descriptor.\ntolva:4.0: File /proc/self/fd/0/*.pdb could not be read: Bad file "
-     "descriptor.\n"},
+     "not be read: Bad file descriptor.\ntolva:4.0: File /proc/self/fd/0/. could not be read: Bad file "
+     "descriptor.\ntolva:4.0: File /proc/self/fd/0/*.pdb could not be read: Bad file descriptor.\n"},
     {"cd / && tolva -i /proc/self/fd/0/.@list <&-", 1, "^$",
      "file named \"/proc/self/fd/0/.@list\" failed to open: Bad file descriptor\n"},
     {"cd / && tolva -c -o /dev/stderr@through.pdb " + one + " @a.pdb 2>&-", 1, "^$", ""},

@@ -296,6 +296,9 @@ TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
   // the window ignores they do not).
   for (const std::vector<int>& ignored : std::vector<std::vector<int>>{{}, {SIGTERM, SIGPIPE}}) {
     TempDir bin, tmp;
+    // The C library's two signals are left out: make starts everything
+    // with them ignored, and no handler of a program changes that.
+    const unsigned long long classic = (1ULL << 31) - 1;
     unsigned long long bits = 0;
     for (int s : ignored) bits |= 1ULL << (s - 1);
     for (const char* name : {"file", "end"}) unlink(dir.file(name).c_str());
@@ -304,7 +307,7 @@ TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
     write_file(bin.file("xterm"), "#!/usr/bin/perl\n"
                                   "open(S, '/proc/self/status'); open(O, '>" + dir.file("signals") + "');\n"
                                   "while (<S>) { print O if /^SigBlk/;\n"
-                                  "  print O hex($1) & ~128 if /^SigIgn:\\s*(\\w+)/ }\n"
+                                  "  print O hex($1) & ~128 & 0x7fffffff if /^SigIgn:\\s*(\\w+)/ }\n"
                                   "open(P, '>" + dir.file("part") + "'); print P $ARGV[2]; close(P); close(O);\n"
                                   "rename('" + dir.file("part") + "', '" + dir.file("file") + "');\n"
                                   "select(undef, undef, undef, 0.05) until -e '" + dir.file("end") + "';\n");
@@ -327,7 +330,7 @@ TEST_F(ViewerTool, TheViewersFileGoesWhenTheViewerEndsAfterTheWindow)
     // No handler is left in the keeper but the C library's (32 and 33); it
     // ignores the terminal's signals.
     EXPECT_EQ(std::stoull(field("SigCgt").substr(8), nullptr, 16) & ~(3ULL << 31), 0u) << field("SigCgt");
-    EXPECT_TRUE(eventually([&] { return std::stoull(field("SigIgn").substr(8), nullptr, 16) == (bits | 7); }));
+    EXPECT_TRUE(eventually([&] { return (std::stoull(field("SigIgn").substr(8), nullptr, 16) & classic) == (bits | 7); }));
     xdo({"windowfocus", "--sync", window});
     xdo({"key", "ctrl+q"});
     EXPECT_EQ(tool.wait_for_exit(), 0);
