@@ -50,11 +50,14 @@ const sigset_t gStartedIgnored = ignored_now();
 
 // A slot is claimed by one thread, which writes a fresh name into it, then
 // marks it creating while the file is made under that name, then armed.
-// Once the end of the run takes a slot (removing) it is never freed again.
-// The path is written only while the slot is claimed, and the end reads it
-// only in a creating or removing slot, so that a handler, on any thread,
-// reads a path as it stands and only calls unlink.
-enum : int { kFree, kClaimed, kCreating, kArmed, kRemoving };
+// The end of the run takes an armed slot (removing) and unlinks its name;
+// it takes one whose create is still under way (forsaken) but leaves its
+// name alone, as that create may yet find the name another process's
+// file: the creator unlinks what it made itself. A slot the end took is
+// never freed again. The path is written only while the slot is claimed,
+// and the end reads it only in a removing slot, so that a handler, on any
+// thread, reads a path as it stands and only calls unlink.
+enum : int { kFree, kClaimed, kCreating, kArmed, kRemoving, kForsaken };
 
 struct Slot
 {
@@ -97,10 +100,10 @@ long long monotonic_ns()
 }
 
 // Takes the slot's file, if it has one, and unlinks it. A create still
-// under way is waited for until the deadline; past it its name is unlinked
-// all the same, in case the file lands before the process is gone. A slot
-// another handler took is unlinked again: that one may still be before its
-// unlink, and this one may end the run first.
+// under way is waited for until the deadline, then forsaken: its name is
+// not known to be the run's. A slot another handler took is unlinked
+// again: that one may still be before its unlink, and this one may end
+// the run first.
 void remove_slot(Slot& slot, long long deadline)
 {
   for (;;) {
@@ -110,8 +113,12 @@ void remove_slot(Slot& slot, long long deadline)
       nanosleep(&nap, nullptr);
       continue;
     }
-    if ((state == kArmed || state == kCreating) && !slot.state.compare_exchange_strong(state, kRemoving)) continue;
-    if (state == kArmed || state == kCreating || state == kRemoving) unlink(slot.path);
+    if (state == kCreating) {
+      if (slot.state.compare_exchange_strong(state, kForsaken)) return;
+      continue;
+    }
+    if (state == kArmed && !slot.state.compare_exchange_strong(state, kRemoving)) continue;
+    if (state == kArmed || state == kRemoving) unlink(slot.path);
     return;
   }
 }
@@ -202,51 +209,73 @@ void draw_name(char* letters)
   for (int k = 0; k < 6; ++k, bits /= 62) letters[k] = kAlphabet[bits % 62];
 }
 
-// A handler ending the run, or an exit, is past its walk over the slots
-// within this: the file asked for meanwhile is refused only after it, so
-// that the end, not this refusal, is what ends the run.
-const long long kEndWaitNs = 1'000'000'000;
-
-// The end of the run has begun: no file is made, and the slot is never
-// written again, as the end may be reading its path. The caller has its
-// signals held: it sleeps until the run is over, for a second at most.
-int give_up(Slot& slot, int& error)
+// The end of the run has begun, and it ends the process: no file is made,
+// and the slot is never written again, as the end may be reading its path.
+// The thread, its signals held, waits for that end: a refusal would fail
+// the run before the signal that is ending it.
+[[noreturn]] void wait_for_the_end(Slot& slot)
 {
   int creating = kCreating;
   slot.state.compare_exchange_strong(creating, kClaimed);
-  const timespec nap = {0, 10'000'000};
-  for (const long long deadline = monotonic_ns() + kEndWaitNs; monotonic_ns() < deadline;) nanosleep(&nap, nullptr);
-  error = ECANCELED;
-  return -1;
+  for (;;) pause();
 }
 
-// Makes the file under fresh names in the claimed slot until one is new.
-int create(Slot& slot, char* letters, int& error)
+// One create, made on a thread of its own that holds every handled
+// signal: a create in a FUSE or NFS folder may keep its thread in the
+// kernel for as long as the server takes, and the thread that asked for
+// the file stays free to take a signal meanwhile.
+struct Create
 {
+  Slot* slot;
+  char* letters;
+  pthread_t owner;
+  int fd = -1;
+  int error = ENOMEM;
+};
+
+// Makes the file under fresh names in the claimed slot until one is new.
+void* create(void* request)
+{
+  Create& c = *static_cast<Create*>(request);
+  Slot& slot = *c.slot;
   for (int attempt = 0; attempt < 10000; ++attempt) {
-    draw_name(letters);
+    draw_name(c.letters);
     // Stored before the end is looked at, as the end does the other way
     // round: either this thread sees the end and makes nothing, or the end
     // sees the create under way and waits for it.
     slot.state.store(kCreating);
-    if (gEnding.load()) return give_up(slot, error);
-    const int fd = open(slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    error = errno;
+    if (gEnding.load()) wait_for_the_end(slot);
+    c.fd = open(slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    c.error = errno;
     int creating = kCreating;
-    if (fd >= 0) {
-      slot.owner.store(pthread_self());
-      if (slot.state.compare_exchange_strong(creating, kArmed)) return fd;
-      // The end has taken the slot, and may have unlinked the name before
-      // the file was there.
+    if (c.fd >= 0) {
+      slot.owner.store(c.owner);
+      if (slot.state.compare_exchange_strong(creating, kArmed)) return nullptr;
+      // The end has forsaken the slot: the file is this run's to remove.
       unlink(slot.path);
-      close(fd);
-      return give_up(slot, error);
+      close(c.fd);
+      wait_for_the_end(slot);
     }
-    if (!slot.state.compare_exchange_strong(creating, kClaimed) || gEnding.load()) return give_up(slot, error);
-    if (error != EEXIST) break;
+    if (!slot.state.compare_exchange_strong(creating, kClaimed) || gEnding.load()) wait_for_the_end(slot);
+    if (c.error != EEXIST) break;
   }
   slot.state.store(kFree);
-  return -1;
+  return nullptr;
+}
+
+// Runs the create on a thread of its own, which starts with the caller's
+// mask: the handled signals held. Where no thread can be started, on the
+// caller's, with them held all along.
+void create_apart(Create& request, const sigset_t& previous)
+{
+  pthread_t creator;
+  if (pthread_create(&creator, nullptr, create, &request) != 0) {
+    create(&request);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return;
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  pthread_join(creator, nullptr);
 }
 
 }  // namespace
@@ -293,15 +322,17 @@ int make_removed_on_signal(char* pattern, int suffix)
   sigset_t previous;
   hold_handled_signals(previous);
   Slot* slot = claim();
-  int fd = -1, error = ENOMEM;
-  if (slot != nullptr) {
-    std::strcpy(slot->path, pattern);
-    fd = create(*slot, slot->path + length - suffix - 6, error);
-    if (fd >= 0) std::strcpy(pattern, slot->path);
+  if (slot == nullptr) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = ENOMEM;
+    return -1;
   }
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  errno = error;
-  return fd;
+  std::strcpy(slot->path, pattern);
+  Create request{slot, slot->path + length - suffix - 6, pthread_self()};
+  create_apart(request, previous);
+  if (request.fd >= 0) std::strcpy(pattern, slot->path);
+  errno = request.error;
+  return request.fd;
 }
 
 void disarm_removal(const char* path)

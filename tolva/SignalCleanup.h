@@ -34,13 +34,14 @@ void drop_handlers();
 
 // Makes a new temporary file of mode 0600 (with O_CLOEXEC) from the
 // template, whose XXXXXX before the last `suffix` characters are replaced,
-// and arms its removal. The name is in place before the create starts: a
-// signal meanwhile, on any thread, waits for the create only briefly and
-// unlinks the name all the same. Any number of files may be armed at once,
-// from any threads. Returns the descriptor, or -1 with errno set; the
-// template then holds the file's name. Once the end of the run has begun
-// no file is made: the caller waits a second at most for the end, then
-// gets ECANCELED.
+// and arms its removal. The create runs on a thread of its own, so that a
+// signal ends the run whatever the create is doing: it waits for a create
+// under way only briefly, and then leaves its name alone, which may yet
+// turn out to be another process's file; a file that lands after that is
+// unlinked by its creator. Any number of files may be armed at once, from
+// any threads. Returns the descriptor, or -1 with errno set; the template
+// then holds the file's name. Once the end of the run has begun no file is
+// made, and the caller waits for that end, which ends the process.
 int make_removed_on_signal(char* pattern, int suffix = 0);
 
 // The file is gone, has been put in place under another name, or is in
@@ -49,9 +50,9 @@ int make_removed_on_signal(char* pattern, int suffix = 0);
 void disarm_removal(const char* path);
 
 // Removes every armed file now, for the exits that skip destructors,
-// waiting a few hundredths of a second at most for creates under way on
-// other threads. The run is ending: a thread that asks for a file after
-// this gets none.
+// waiting a few hundredths of a second at most for creates under way. The
+// run is ending: a thread that asks for a file after this gets none, and
+// waits for the process to end.
 void remove_armed_files();
 
 }  // namespace tolva

@@ -3,7 +3,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
-#include <sys/mman.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,22 +12,33 @@ namespace tolva {
 
 namespace {
 
-// The stand-ins are all one file: one identity to compare with.
-bool gTaken = false;
+// The stand-ins are all one file: one identity to compare with, unless no
+// name can lead to them.
+bool gCompared = false;
 dev_t gDevice;
 ino_t gInode;
 
-// A memory file reopened as a path through /proc: a file no folder holds.
-// Where that cannot be had, the root folder, which a path reaches
-// otherwise too: only links to it are then taken for stand-ins.
+// The object held as a path through /proc, or -1; the object is closed.
+int as_path(int object)
+{
+  if (object < 0) return -1;
+  const int path = open(("/proc/self/fd/" + std::to_string(object)).c_str(), O_PATH | O_CLOEXEC);
+  close(object);
+  return path;
+}
+
+// A socket held as a path: an inode of its own, in no folder, and one that
+// no open succeeds on, so no name of the descriptor (/dev/stdin) reads or
+// writes anything, even once the check of that name is past; an eventfd
+// where no socket can be had. Otherwise the root folder as a path: where
+// /proc is not mounted, no name leads to a descriptor at all, and it is
+// never compared; where it is, links to the root are taken for stand-ins,
+// as a path through a descriptor's name must never reach the root's files.
 int open_stand_in()
 {
-  const int anonymous = memfd_create("tolva-stand-in", MFD_CLOEXEC);
-  int stand_in = -1;
-  if (anonymous >= 0) {
-    stand_in = open(("/proc/self/fd/" + std::to_string(anonymous)).c_str(), O_PATH | O_CLOEXEC);
-    close(anonymous);
-  }
+  int stand_in = as_path(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+  if (stand_in < 0) stand_in = as_path(eventfd(0, EFD_CLOEXEC));
+  gCompared = stand_in >= 0 || access("/proc/self/fd", F_OK) == 0;
   return stand_in >= 0 ? stand_in : open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
@@ -48,8 +60,10 @@ void stand_in_for_closed_descriptors()
   // is then given the stand-in over whatever took it meanwhile.
   const int stand_in = open_stand_in();
   struct stat st;
-  if (stand_in < 0 || fstat(stand_in, &st) != 0) return;
-  gTaken = true;
+  if (stand_in < 0 || fstat(stand_in, &st) != 0) {
+    gCompared = false;
+    return;
+  }
   gDevice = st.st_dev;
   gInode = st.st_ino;
   for (int fd = 0; fd <= 2; ++fd)
@@ -59,7 +73,7 @@ void stand_in_for_closed_descriptors()
 
 bool names_closed_descriptor(const char* path)
 {
-  if (!gTaken) return false;
+  if (!gCompared) return false;
   // Every folder on the way is looked at: a path that goes on past a
   // descriptor's name reaches the stand-in first.
   const std::string whole(path);

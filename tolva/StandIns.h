@@ -1,11 +1,11 @@
 // The standard descriptors a run was started without (`<&-`, `>&-`,
 // `2>&-`): each is taken at once by a stand-in, so that no file the run
 // makes takes its number and is read or written as standard input or
-// output. A stand-in is an anonymous file of its own opened as a path
-// only: it needs no device (a container's /dev may have no null), every
-// read or write through it fails with EBADF, as through the closed
-// descriptor, and no path but a descriptor's name (/dev/stdin,
-// /proc/self/fd/0) leads to it.
+// output. A stand-in is a socket of its own held as a path only: it needs
+// no device (a container's /dev may have no null), every read or write
+// through it fails with EBADF, as through the closed descriptor, no path
+// but a descriptor's name (/dev/stdin, /proc/self/fd/0) leads to it, and
+// no open through that name succeeds.
 #ifndef TOLVA_STANDINS_H
 #define TOLVA_STANDINS_H
 

@@ -254,6 +254,15 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   const std::string noCopy = "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made: no "
                              "file descriptor is left (Too many open files).\n";
   const std::string pipeZeros = "^\nResults of comparison with /dev/stdin:\n(  /dev/fd/[0-9]+: 0 Angstroms\n){33}\n?$";
+  const std::string shim = "ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=" TOLVA_CALL_SHIM " ";
+  std::string throughStdin;
+  for (const char* p : {"/dev/stdin@a.pdb", "/dev/stdin/", "/proc/self/fd/0/.", "/proc/self/fd/0/*.pdb"})
+    throughStdin += "tolva:4.0: File " + std::string(p) + " could not be read: Bad file descriptor.\n";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  const bool noProc = false;
+#else
+  const bool noProc = true;
+#endif
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
     // RMSD is the one by id.
@@ -337,14 +346,22 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // Nor is any path that goes on through such a name, nor the folder
     // copies are made in; "/" and a link of one's own to it are no
     // stand-in.
-    {"cd / && for p in /dev/stdin@a.pdb /dev/stdin/ /proc/self/fd/0/. '/proc/self/fd/0/*.pdb'; do tolva " + one +
-       " \"$p\" <&-; done", 1, "^$",
-     "tolva:4.0: File /dev/stdin@a.pdb could not be read: Bad file descriptor.\ntolva:4.0: File /dev/stdin/ could "
-     "not be read: Bad file descriptor.\ntolva:4.0: File /proc/self/fd/0/. could not be read: Bad file "
-     "descriptor.\ntolva:4.0: File /proc/self/fd/0/*.pdb could not be read: Bad file descriptor.\n"},
+    // So with no socket to stand in, where only links to "/" could be.
+    {"cd / && for r in '' socket,eventfd; do for p in /dev/stdin@a.pdb /dev/stdin/ /proc/self/fd/0/. "
+       "'/proc/self/fd/0/*.pdb'; do " + shim + "SHIM_REFUSE=$r tolva " + one + " \"$p\" <&-; done; done", 1, "^$",
+     throughStdin + throughStdin},
     {"cd / && tolva -i /proc/self/fd/0/.@list <&-", 1, "^$",
      "file named \"/proc/self/fd/0/.@list\" failed to open: Bad file descriptor\n"},
-    {"cd / && tolva -c -o /dev/stderr@through.pdb " + one + " @a.pdb 2>&-", 1, "^$", ""},
+    {"cd / && for r in '' socket,eventfd; do " + shim + "SHIM_REFUSE=$r tolva -c -o /dev/stderr@through.pdb " + one +
+       " @a.pdb 2>&-; done", 1, "^$", ""},
+    // No name opens a stand-in again, not even once its check is past.
+    {"mkfifo @fifo2; \"$T\" @fifo2 " + one + " <&- >&- 2>&- & exec 4>@fifo2; for d in 0 1 2; do (: < /proc/$!/fd/$d) "
+       "2>&- && echo $d read; (: > /proc/$!/fd/$d) 2>&- && echo $d written; done; exec 4>&-; wait $!", 1, "^$", ""},
+    // Where the machine has no memory file, a link of one's own to "/" is
+    // read and written as always.
+    {"ln -s / @root2 && for p in @root2@a.pdb /proc/self/root@a.pdb; do " + shim + "SHIM_REFUSE=memfd tolva " + one +
+       " \"$p\" <&- >/dev/null; done; " + shim + "SHIM_REFUSE=memfd tolva -c -o @root2@refused.pdb " + one +
+       " @a.pdb 2>&- >/dev/null && grep -c ^END @refused.pdb", 0, "^1\n$", unused("B3") + unused("B3")},
     {"cat " + one + " | TMPDIR=/dev/stdout tolva /dev/stdin " + one + " >&-", 1, "^$",
      "tolva:4.0: File /dev/stdin could not be read: no copy of the pipe could be made in /dev/stdout: Bad file "
      "descriptor.\n"},
@@ -352,6 +369,11 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
      "tolva:4.0: Cannot write alignment file /: Is a directory.\ntolva:4.0: Cannot write alignment file /dev/stdin: "
      "Bad file descriptor.\n"},
     {"ln -s / @root && tolva " + one + " @root@a.pdb <&-", 0, gapped, unused("B3")},
+    // Nor where /proc is not mounted (the address checker needs it).
+    {noProc ? "if unshare -rm true 2>&-; then unshare -rm sh -c 'mount -t tmpfs tmpfs /proc && \"$T\" " + one +
+       " @root@a.pdb <&- >/dev/null && \"$T\" -c -o @root@noproc.pdb " + one + " @a.pdb 2>&- >/dev/null' && grep "
+       "-c ^END @noproc.pdb; else : > @no-unshare; \"$T\" " + one + " @a.pdb >/dev/null; echo 1; fi" : "echo 1",
+     0, "^1\n$", noProc ? unused("B3") : ""},
     {"export n='-o @nonull.pdb -c " + one + " " + example(2) + " " + example(3) + "'; if unshare -rm true 2>&-; then "
      "unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && tolva $n >&-'; else : > @no-unshare; tolva $n >&-; fi", 1, "^$",
      "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
