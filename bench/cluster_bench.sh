@@ -1,32 +1,40 @@
 #!/bin/sh
 # Wall time, pair rate, peak memory and the time of each phase of
-# `tolva -R` on ensembles of a 69-nucleotide RNA (three copies of one
-# 23-nucleotide strand of the RNA-Puzzles rp01 solution), for 600 to 5,000
-# models with 1 and 8 jobs; then `-c -j 8` on 1,000 files, the kernel's
-# time a pair on one thread, and mdtraj's beside it when it is installed.
+# `tolva -R` on ensembles of one structure, for 600 to 5,000 models with 1
+# and 8 jobs; then `-c -j 8` on 1,000 files, the kernel's time a pair on
+# one thread, and mdtraj's beside it when it is installed.
 #
 #   bench/cluster_bench.sh [BUILD_DIR] [SIZES...]
 #
-# RUNS (default 3) runs of each command; the median is printed. The phases
-# (start-up, load, select, matrix, linkage, teardown) come from
-# TOLVA_PHASE_TIMES.
+# STRUCTURE is the PDB file the models are made from (plain or gzip), by
+# default the first model of examples/ with its two DNA strands (CHAINS,
+# default BC) three times over: 66 nucleotides; a STRUCTURE given keeps
+# all its chains unless CHAINS names some. RUNS (default 3) runs of each
+# command; the median is printed. The phases (start-up, load, select,
+# matrix, linkage, teardown) come from TOLVA_PHASE_TIMES.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift 2>/dev/null || true
 sizes=${*:-600 1000 2000 5000}
 runs=${RUNS:-3}
-structure=${STRUCTURE:-$here/../../shared/data/rna-puzzles/rp01/1_solution_0_rpr.pdb}
+if [ -n "${STRUCTURE:-}" ]; then
+  structure=$STRUCTURE chains=${CHAINS:-}
+else
+  structure=$here/../examples/1lcd-model1.pdb.gz chains=${CHAINS:-BC}
+fi
 tolva=$build/tolva/tolva
-work=${TMPDIR:-/tmp}/tolva-cluster-bench
+# Ensembles are kept between runs, one folder per structure and chains.
+work=${TMPDIR:-/tmp}/tolva-cluster-bench/$(printf '%s %s' "$structure" "$chains" | cksum | cut -d' ' -f1)
 [ -r "$structure" ] || { echo "no structure at $structure (set STRUCTURE)" >&2; exit 1; }
+mkdir -p "$work"
 [ -x "$tolva" ] || { echo "no tolva at $tolva" >&2; exit 1; }
 
 ensemble() {
   dir=$work/$1
   if [ ! -f "$dir/model$(printf %05d $(($1 - 1))).pdb" ]; then
     rm -rf "$dir"
-    python3 "$here/make_ensemble.py" "$structure" "$1" "$dir" --chains A --copies 3
+    python3 "$here/make_ensemble.py" "$structure" "$1" "$dir" --chains "$chains" --copies 3
   fi
 }
 

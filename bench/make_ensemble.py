@@ -6,7 +6,7 @@ its residues jiggled, each model a centre plus noise on every atom, moved
 by a random rigid motion (which the superposition undoes), so that the
 tree has real clusters.
 
-    make_ensemble.py STRUCTURE.pdb COUNT FOLDER [--chains AB] [--copies K]
+    make_ensemble.py STRUCTURE.pdb[.gz] COUNT FOLDER [--chains AB] [--copies K]
                      [--centres C] [--seed S]
 
 --chains keeps only those chains; --copies K repeats them K times side by
@@ -14,6 +14,7 @@ side under new chain letters, to reach the size wanted (three copies of a
 23-nucleotide strand give 69 nucleotides).
 """
 import argparse
+import gzip
 import math
 import os
 import random
@@ -21,7 +22,7 @@ import random
 
 def read_atoms(path):
     atoms = []
-    with open(path) as f:
+    with (gzip.open(path, "rt") if path.endswith(".gz") else open(path)) as f:
         for line in f:
             if line.startswith(("ATOM  ", "HETATM")) and len(line) >= 54:
                 atoms.append(line.rstrip("\n"))

@@ -26,7 +26,7 @@ inline bool open_test_display()
 
 // Runs GTK's pending work, including what the X server has sent back,
 // until `done` holds or the time is up; the final value of `done`.
-inline bool pump_until(const std::function<bool()>& done, int milliseconds = 5000)
+inline bool pump_until(const std::function<bool()>& done, int milliseconds = 60000)
 {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {

@@ -108,7 +108,7 @@ bool exec_with(ClusterDrawable& d, gboolean (*action)(gpointer))
   static bool timed_out;
   timed_out = false;
   g_idle_add(action, &d);
-  guint watchdog = g_timeout_add(10000, [](gpointer) -> gboolean { timed_out = true; gtk_main_quit(); return FALSE; },
+  guint watchdog = g_timeout_add(120000, [](gpointer) -> gboolean { timed_out = true; gtk_main_quit(); return FALSE; },
                                  nullptr);
   try {
     d.exec();
