@@ -30,8 +30,9 @@ test-asan: deps
 
 # Races are caught where the tool runs threads: the tool tests that run
 # workers, PDB files and RNAML documents loading side by side, on a build
-# with ThreadSanitizer (only the tool and its tests).
-TSAN_TESTS = ToolInputs\.ReadOrRefusedAsFromOneThreadAndOneFile|ToolRun\.(SameOutputWithAndWithoutThreads|ParallelLoadingKeepsFileOrder|WorkerFailureBecomesTheErrorLine)|RnamlTool\.(DocumentsLoadOnThreadsInCommandLineOrder|FindingsAndReasonsComeAheadOfTheErrorLine)
+# with ThreadSanitizer (only the tool and its tests), and the temporary
+# files made on a thread of their own.
+TSAN_TESTS = ToolInputs\.ReadOrRefusedAsFromOneThreadAndOneFile|ToolRun\.(SameOutputWithAndWithoutThreads|ParallelLoadingKeepsFileOrder|WorkerFailureBecomesTheErrorLine)|RnamlTool\.(DocumentsLoadOnThreadsInCommandLineOrder|FindingsAndReasonsComeAheadOfTheErrorLine)|SignalCleanup\.OnlyTheTemplatesSixLettersAreReplaced
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVA_TSAN=ON
 	cmake --build build-tsan -j $(JOBS) --target tolva_tests
