@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,15 +28,14 @@ int as_path(int object)
 
 // A socket held as a path: an inode of its own, in no folder, and one that
 // no open succeeds on, so no name of the descriptor (/dev/stdin) reads or
-// writes anything, even once the check of that name is past; an eventfd
-// where no socket can be had. Otherwise the root folder as a path: where
-// /proc is not mounted, no name leads to a descriptor at all, and it is
-// never compared; where it is, links to the root are taken for stand-ins,
-// as a path through a descriptor's name must never reach the root's files.
+// writes anything, even once the check of that name is past. Where no
+// socket can be had, the root folder as a path: where /proc is not
+// mounted, no name leads to a descriptor at all, and it is never compared;
+// where it is, links to the root are taken for stand-ins, as a path
+// through a descriptor's name must never reach the root's files.
 int open_stand_in()
 {
-  int stand_in = as_path(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-  if (stand_in < 0) stand_in = as_path(eventfd(0, EFD_CLOEXEC));
+  const int stand_in = as_path(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
   gCompared = stand_in >= 0 || access("/proc/self/fd", F_OK) == 0;
   return stand_in >= 0 ? stand_in : open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
