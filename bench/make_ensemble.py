@@ -18,6 +18,7 @@ import gzip
 import math
 import os
 import random
+import sys
 
 
 def read_atoms(path):
@@ -63,6 +64,8 @@ def main():
     rng = random.Random(args.seed)
 
     base = [l for l in read_atoms(args.structure) if not args.chains or l[21] in args.chains]
+    if not base:
+        sys.exit("%s holds no atom of chain %s" % (args.structure, " or ".join(args.chains) or "any"))
     chains = sorted(set(l[21] for l in base))
     letters = iter("ABCDEFGHIJKLMNOPQRSTUVWXYZ")
     atoms = []
