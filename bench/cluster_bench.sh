@@ -26,9 +26,10 @@ fi
 tolva=$build/tolva/tolva
 # Ensembles are kept between runs, one folder per structure and chains.
 work=${TMPDIR:-/tmp}/tolva-cluster-bench/$(printf '%s %s' "$structure" "$chains" | cksum | cut -d' ' -f1)
+# Both checked before anything is made, so that a wrong setting leaves nothing.
 [ -r "$structure" ] || { echo "no structure at $structure (set STRUCTURE)" >&2; exit 1; }
-mkdir -p "$work"
 [ -x "$tolva" ] || { echo "no tolva at $tolva" >&2; exit 1; }
+mkdir -p "$work"
 
 ensemble() {
   dir=$work/$1
