@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,30 @@ mode_t creation_mask()
   mode_t mask = umask(0);
   umask(mask);
   return mask;
+}
+
+// The file a name leads to through its links, whether that file exists
+// yet or not, as the shell's > makes it: a link is never replaced by the
+// file it names. Empty, with errno set, when the links go round or cannot
+// be read.
+std::string followed(std::string name)
+{
+  for (int hop = 0; hop < 40; ++hop) {  // as many as the kernel follows
+    struct stat st;
+    if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+    char to[PATH_MAX];
+    const ssize_t n = readlink(name.c_str(), to, sizeof to);
+    if (n < 0) return std::string();
+    if (n == static_cast<ssize_t>(sizeof to)) {
+      errno = ENAMETOOLONG;
+      return std::string();
+    }
+    const size_t folder = name.rfind('/');
+    const std::string link(to, static_cast<size_t>(n));
+    name = link[0] == '/' || folder == std::string::npos ? link : name.substr(0, folder + 1) + link;
+  }
+  errno = ELOOP;
+  return std::string();
 }
 
 }  // namespace
@@ -53,6 +78,9 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
     // Through a symbolic link the file it names is replaced, not the link.
     char real[PATH_MAX];
     if (realpath(name, real) != nullptr) target = real;
+  } else if ((target = followed(target)).empty()) {
+    error = errno;
+    return;
   }
   std::string pattern = target + ".XXXXXX";
   fd = make_removed_on_signal(&pattern[0]);

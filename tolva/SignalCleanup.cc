@@ -53,7 +53,8 @@ const sigset_t gStartedIgnored = ignored_now();
 // The end of the run takes an armed slot (removing) and unlinks its name;
 // it takes one whose create is still under way (forsaken) but leaves its
 // name alone, as that create may yet find the name another process's
-// file: the creator unlinks what it made itself. A slot the end took is
+// file: the creator unlinks what it made itself, if the process is still
+// there when its create returns. A slot the end took is
 // never freed again. The path is written only while the slot is claimed,
 // and the end reads it only in a removing slot, so that a handler, on any
 // thread, reads a path as it stands and only calls unlink.
@@ -141,11 +142,14 @@ namespace {
 // default action, a fault at the instruction that made it, with its own
 // code and address in the core, whether that instruction would fault again
 // or not. When it cannot be queued (a full queue of real-time signals) a
-// plain one is sent.
+// plain one is sent. The first process of a PID namespace would take it
+// only to drop it, as no default action ends that process: it ends at
+// once, with the status a shell gives that signal.
 void remove_and_die(int signal, siginfo_t* info, void*)
 {
   const int saved = errno;
   remove_armed_files();
+  if (getpid() == 1) _exit(128 + signal);
   struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
   sigaction(signal, &fallback, nullptr);
@@ -292,6 +296,11 @@ const sigset_t& handled_signals()
 }
 
 void hold_handled_signals(sigset_t& previous) { pthread_sigmask(SIG_BLOCK, &handled_signals(), &previous); }
+
+void handle_signals_as_first_process()
+{
+  if (getpid() == 1) install();
+}
 
 void drop_handlers()
 {

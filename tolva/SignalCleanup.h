@@ -4,7 +4,8 @@
 // removes them, then the run dies of that signal with its default action,
 // a fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) at its own
 // instruction, with its own code and address, whether it would recur or
-// not. A signal that the process inherited as ignored, or that another
+// not; where the kernel applies no default action (the first process of a
+// PID namespace), it exits at once with 128 + the signal's number. A signal that the process inherited as ignored, or that another
 // handler already takes, is left alone. An exit that skips the destructors
 // (exit, a lost X server) removes them too. Only the process that armed a
 // removal acts on it: a child forked later leaves the parent's files
@@ -21,6 +22,12 @@ namespace tolva {
 // signals the C library keeps for itself.
 const sigset_t& handled_signals();
 
+// The first process of a PID namespace (a container's, run without an
+// init) is never ended by a signal's default action: there the handlers
+// are installed from the start, so that every handled signal ends the
+// run, with the status a shell gives it, whether a file is armed or not.
+void handle_signals_as_first_process();
+
 // Holds the handled signals off on the calling thread; its mask before
 // goes to `previous`, for pthread_sigmask(SIG_SETMASK, ...).
 void hold_handled_signals(sigset_t& previous);
@@ -35,11 +42,14 @@ void drop_handlers();
 // Makes a new temporary file of mode 0600 (with O_CLOEXEC) from the
 // template, whose XXXXXX before the last `suffix` characters are replaced,
 // and arms its removal. The create runs on a thread of its own, so that a
-// signal ends the run whatever the create is doing: it waits for a create
-// under way only briefly, and then leaves its name alone, which may yet
-// turn out to be another process's file; a file that lands after that is
-// unlinked by its creator. Any number of files may be armed at once, from
-// any threads. Returns the descriptor, or -1 with errno set; the template
+// signal ends the run whatever the create is doing, unless the kernel
+// itself keeps that thread (a FUSE server slow to answer): the end waits
+// for a create under way only briefly, then leaves its name alone, which
+// may yet turn out to be another process's file, and the run ends without
+// it, so a file that create still makes stays behind. Where no thread can
+// be started the create runs on the caller's, its signals held, and a
+// signal waits for it. Any number of files may be armed at once, from any
+// threads. Returns the descriptor, or -1 with errno set; the template
 // then holds the file's name. Once the end of the run has begun no file is
 // made, and the caller waits for that end, which ends the process.
 int make_removed_on_signal(char* pattern, int suffix = 0);

@@ -315,6 +315,7 @@ int main(int argc, char* argv[])
   mallopt(M_MMAP_THRESHOLD, 64 << 20);
   mallopt(M_TOP_PAD, 16 << 20);
   tolva::take_standard_output();
+  tolva::handle_signals_as_first_process();
   TesselInit();
   if (argc == 1) {
     __usage();
