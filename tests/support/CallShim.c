@@ -10,6 +10,9 @@
  * the name another's file; SHIM_FREEZE=1: from its start the monotonic
  * clock stands still, and a nanosleep makes SHIM_DIR/waiting. A create of
  * a pipe's copy makes SHIM_DIR/made, a pause SHIM_DIR/paused.
+ * The first write to a descriptor whose path holds SHIM_HOLD_WRITE makes
+ * SHIM_DIR/held and waits for SHIM_DIR/go, its signals open. A note holds
+ * the thread id of its maker. SHIM_NO_THREAD=1: no thread can be started.
  * SHIM_HOLD_RAISE=1: the TERM handler's reset to the default action, the
  * step before its signal is raised again, makes SHIM_DIR/raise and waits
  * for SHIM_DIR/raise-go. SHIM_NO_TMPFILE=1: O_TMPFILE fails, as on FUSE.
@@ -33,7 +36,9 @@
 #include <string.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <pthread.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -49,10 +54,18 @@ static const char* in_dir(char* path, const char* name)
   return strcat(strcat(strcpy(path, getenv("SHIM_DIR")), "/"), name);
 }
 
+/* Made whole under another name, so that it appears with its contents. */
 static void note(const char* name)
 {
-  char path[PATH_MAX];
-  close(syscall(SYS_openat, AT_FDCWD, in_dir(path, name), O_WRONLY | O_CREAT, 0600));
+  char path[PATH_MAX], part[PATH_MAX], digits[24];
+  int at = sizeof digits;
+  in_dir(path, name);
+  strcat(strcpy(part, path), ".part");
+  int fd = syscall(SYS_openat, AT_FDCWD, part, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  for (long tid = syscall(SYS_gettid); tid > 0 || at == sizeof digits; tid /= 10) digits[--at] = '0' + tid % 10;
+  if (syscall(SYS_write, fd, digits + at, sizeof digits - at) < 0) abort();
+  close(fd);
+  syscall(SYS_renameat, AT_FDCWD, part, AT_FDCWD, path);
 }
 
 /* Makes SHIM_DIR/<name>, unless it is null, and waits for SHIM_DIR/<go>. */
@@ -188,8 +201,44 @@ int nanosleep(const struct timespec* span, struct timespec* left)
 
 int pause(void)
 {
+  sigset_t mask;
   note("paused");
-  return syscall(SYS_pause);
+  pthread_sigmask(SIG_SETMASK, NULL, &mask);
+  return sigsuspend(&mask);
+}
+
+/* Whether the descriptor's file is the one SHIM_HOLD_WRITE names, the
+ * first time it is. */
+static int write_held(int fd)
+{
+  static int writes;
+  const char* which = getenv("SHIM_HOLD_WRITE");
+  char link[64], path[PATH_MAX];
+  if (!which) return 0;
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  ssize_t n = readlink(link, path, sizeof path - 1);
+  if (n < 0) return 0;
+  path[n] = '\0';
+  return strstr(path, which) && !__atomic_exchange_n(&writes, 1, __ATOMIC_SEQ_CST);
+}
+
+ssize_t write(int fd, const void* bytes, size_t count)
+{
+  if (write_held(fd)) hold("held", "go");
+  return syscall(SYS_write, fd, bytes, count);
+}
+
+ssize_t writev(int fd, const struct iovec* parts, int count)
+{
+  if (write_held(fd)) hold("held", "go");
+  return syscall(SYS_writev, fd, parts, count);
+}
+
+int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg)
+{
+  int (*next)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*) =
+    (int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*))dlsym(RTLD_NEXT, "pthread_create");
+  return getenv("SHIM_NO_THREAD") ? EAGAIN : next(thread, attr, start, arg);
 }
 
 int sigaction(int signal, const struct sigaction* action, struct sigaction* old)
