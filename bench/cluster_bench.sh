@@ -6,12 +6,13 @@
 #
 #   bench/cluster_bench.sh [BUILD_DIR] [SIZES...]
 #
-# STRUCTURE is the PDB file the models are made from (plain or gzip), by
-# default the first model of examples/ with its two DNA strands (CHAINS,
-# default BC) three times over: 66 nucleotides; a STRUCTURE given keeps
-# all its chains unless CHAINS names some. RUNS (default 3) runs of each
-# command; the median is printed. The phases (start-up, load, select,
-# matrix, linkage, teardown) come from TOLVA_PHASE_TIMES.
+# STRUCTURE is the PDB file the models are made from (plain, or gzip named
+# .gz), by default the first model of examples/ with its two DNA strands
+# (CHAINS, default BC) three times over: 66 nucleotides; a STRUCTURE given
+# keeps all its chains unless CHAINS names some. RUNS (default 3) runs of
+# each command; the median is printed. The phases (start-up, load, select,
+# matrix, linkage, teardown) come from TOLVA_PHASE_TIMES. A wrong setting
+# stops it with one line on standard error, before it makes anything.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
@@ -25,11 +26,17 @@ else
 fi
 tolva=$build/tolva/tolva
 # Ensembles are kept between runs, one folder per structure and chains.
+# make_ensemble.py makes it only once it has read the structure and found
+# its chains; the other settings are checked here first: a wrong setting
+# leaves nothing.
 work=${TMPDIR:-/tmp}/tolva-cluster-bench/$(printf '%s %s' "$structure" "$chains" | cksum | cut -d' ' -f1)
-# Both checked before anything is made, so that a wrong setting leaves nothing.
-[ -r "$structure" ] || { echo "no structure at $structure (set STRUCTURE)" >&2; exit 1; }
+[ -f "$structure" ] && [ -r "$structure" ] || { echo "no structure at $structure (set STRUCTURE)" >&2; exit 1; }
 [ -x "$tolva" ] || { echo "no tolva at $tolva" >&2; exit 1; }
-mkdir -p "$work"
+# A leading 0 would be read as octal; one model has no pair.
+for n in $sizes; do
+  case $n in 0* | 1 | *[!0-9]*) echo "not a number of models, 2 or more: $n" >&2; exit 1 ;; esac
+done
+case $runs in 0* | *[!0-9]*) echo "RUNS is not a number of runs, 1 or more: $runs" >&2; exit 1 ;; esac
 
 ensemble() {
   dir=$work/$1
@@ -56,7 +63,13 @@ median() {
   while [ $i -lt "$runs" ]; do measure "$@"; i=$((i + 1)); done | sort -n | sed -n "$(((runs + 1) / 2))p"
 }
 
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+# The first ensemble is made before anything is printed (the load average
+# is read before it), so that a structure make_ensemble.py refuses gives
+# its line alone.
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+set -- $sizes
+ensemble "$1"
+echo "load average: $load"
 printf "%6s %4s %8s %12s %9s %8s %8s %8s %8s %8s %8s\n" models jobs "wall(s)" "pairs/s" "peak(MB)" start load select matrix linkage teardown
 for n in $sizes; do
   ensemble "$n"
@@ -79,10 +92,13 @@ if [ -x "$build/bench/bench_cluster" ]; then
     --benchmark_report_aggregates_only=true 2>/dev/null |
     awk '/_median/ {printf "tolva kernel: 1464 atoms, %.3f us a pair on one thread (median of 5)\n", $2 / 1000}'
 fi
-# mdtraj may be installed for the system's Python only.
+# mdtraj may be installed for the system's Python only: each is asked
+# with the interpreter that would then run it. It times the first 300 of
+# the 1000 models, made whatever the sizes, and the same as the 600's
+# first 300 (the same seed).
 for python in python3 /usr/bin/python3; do
   if "$python" -c "import mdtraj" 2>/dev/null; then
-    "$python" "$here/mdtraj_pair.py" "$work/600" 300
+    "$python" "$here/mdtraj_pair.py" "$work/1000" 300
     exit 0
   fi
 done

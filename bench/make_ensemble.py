@@ -9,9 +9,11 @@ tree has real clusters.
     make_ensemble.py STRUCTURE.pdb[.gz] COUNT FOLDER [--chains AB] [--copies K]
                      [--centres C] [--seed S]
 
---chains keeps only those chains; --copies K repeats them K times side by
-side under new chain letters, to reach the size wanted (three copies of a
-23-nucleotide strand give 69 nucleotides).
+--chains keeps only those chains, each of which the structure must hold;
+--copies K repeats them K times side by side under new chain letters, to
+reach the size wanted (three copies of a 23-nucleotide strand give 69
+nucleotides). A structure refused stops it with one line, before it makes
+anything.
 """
 import argparse
 import gzip
@@ -19,13 +21,20 @@ import math
 import os
 import random
 import sys
+import zlib
 
 
 def read_atoms(path):
+    # latin-1 reads any byte, so that a file that is no PDB file is refused
+    # below with one line rather than a traceback.
     atoms = []
-    with (gzip.open(path, "rt") if path.endswith(".gz") else open(path)) as f:
-        for line in f:
+    with (gzip.open if path.endswith(".gz") else open)(path, "rt", encoding="latin-1") as f:
+        for number, line in enumerate(f, 1):
             if line.startswith(("ATOM  ", "HETATM")) and len(line) >= 54:
+                try:
+                    xyz(line)
+                except ValueError:
+                    sys.exit("%s, line %d: no coordinates in this atom record" % (path, number))
                 atoms.append(line.rstrip("\n"))
             elif line.startswith("ENDMDL"):
                 break
@@ -63,10 +72,23 @@ def main():
     args = parser.parse_args()
     rng = random.Random(args.seed)
 
-    base = [l for l in read_atoms(args.structure) if not args.chains or l[21] in args.chains]
-    if not base:
-        sys.exit("%s holds no atom of chain %s" % (args.structure, " or ".join(args.chains) or "any"))
+    # Every refusal comes before the folder is made, so that it leaves nothing.
+    try:
+        held = read_atoms(args.structure)
+    except (gzip.BadGzipFile, EOFError, zlib.error):
+        sys.exit("%s is not a whole gzip file" % args.structure)
+    except OSError as e:
+        sys.exit("cannot read %s: %s" % (args.structure, e.strerror or e))
+    if not held:
+        sys.exit("%s holds no ATOM or HETATM record" % args.structure)
+    missing = sorted(set(args.chains) - set(l[21] for l in held))
+    if missing:
+        sys.exit("%s holds no atom of chain %s" % (args.structure, ", ".join(missing)))
+    base = [l for l in held if not args.chains or l[21] in args.chains]
     chains = sorted(set(l[21] for l in base))
+    if len(chains) * args.copies > 26:
+        sys.exit("%s: %d chains %d times over need more than 26 chain letters"
+                 % (args.structure, len(chains), args.copies))
     letters = iter("ABCDEFGHIJKLMNOPQRSTUVWXYZ")
     atoms = []
     for copy in range(args.copies):
