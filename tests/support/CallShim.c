@@ -17,8 +17,8 @@
  * step before its signal is raised again, makes SHIM_DIR/raise and waits
  * for SHIM_DIR/raise-go. SHIM_NO_TMPFILE=1: O_TMPFILE fails, as on FUSE.
  * SHIM_NAME_TAKEN=1: the first create finds its name taken. SHIM_NO_QUEUE=1:
- * no signal can be queued with its information. SHIM_REFUSE: memfd_create
- * or socket, or both, fail. SHIM_EMFILE_AT=n: the n-th opening of a
+ * no signal can be queued with its information. SHIM_REFUSE=socket: no
+ * socket can be made. SHIM_EMFILE_AT=n: the n-th opening of a
  * /proc/self/fd/ path finds no descriptor; SHIM_EMFILE_DUP=1: so does every
  * dup. */
 #define _GNU_SOURCE
@@ -248,14 +248,8 @@ int sigaction(int signal, const struct sigaction* action, struct sigaction* old)
   return next_sigaction(signal, action, old);
 }
 
-int memfd_create(const char* name, unsigned flags)
-{
-  const char* refused = getenv("SHIM_REFUSE");
-  return refused && strstr(refused, "memfd") ? errno = ENOSYS, -1 : syscall(SYS_memfd_create, name, flags);
-}
-
 int socket(int domain, int type, int protocol)
 {
   const char* refused = getenv("SHIM_REFUSE");
-  return refused && strstr(refused, "socket") ? errno = EACCES, -1 : syscall(SYS_socket, domain, type, protocol);
+  return refused && !strcmp(refused, "socket") ? errno = EACCES, -1 : syscall(SYS_socket, domain, type, protocol);
 }

@@ -39,11 +39,6 @@ inline bool pump_until(const std::function<bool()>& done, int milliseconds = 600
   }
 }
 
-inline void pump_for(int milliseconds)
-{
-  pump_until([] { return false; }, milliseconds);
-}
-
 // One pixel of a picture as 0xRRGGBB.
 inline unsigned pixel_at(GdkPixbuf* picture, int x, int y)
 {

@@ -175,16 +175,26 @@ protected:
 
   void SetUp() override { ASSERT_TRUE(open_test_display()) << "needs an X display: run under xvfb-run -a"; }
 
-  // The viewer of `root`, shown and drawn at w x h.
+  // The viewer of `root`, shown and drawn at w x h: exposed at that size,
+  // when it draws the tree and takes its scales.
   static std::unique_ptr<ClusterDrawable> show(CGroup* root, int w = 480, int h = 340)
   {
     auto d = std::make_unique<ClusterDrawable>(root);
-    gtk_window_resize(GTK_WINDOW(d->getWindow()), w, h);
     GtkWidget* area = d->getArea();
-    EXPECT_TRUE(pump_until([&] {
-      return GTK_WIDGET_MAPPED(area) && area->allocation.width == w && area->allocation.height == h;
-    }));
-    pump_for(50);
+    struct Drawn
+    {
+      int w, h;
+      bool done;
+    } drawn = {w, h, false};
+    auto seen = [](GtkWidget* widget, GdkEvent*, gpointer data) -> gboolean {
+      Drawn& d = *static_cast<Drawn*>(data);
+      d.done = d.done || (widget->allocation.width == d.w && widget->allocation.height == d.h);
+      return FALSE;
+    };
+    gulong exposed = g_signal_connect_after(area, "expose-event", G_CALLBACK(+seen), &drawn);
+    gtk_window_resize(GTK_WINDOW(d->getWindow()), w, h);
+    EXPECT_TRUE(pump_until([&] { return drawn.done; }));
+    g_signal_handler_disconnect(area, exposed);
     return d;
   }
 
@@ -405,7 +415,6 @@ TEST_F(ViewerWindow, PictureNamesAndFailures)
   EXPECT_FALSE(std::ifstream(dir.path() + "/.png").good());
 
   // Each failure is also shown in the window, in a dialog of its own.
-  pump_for(50);
   std::vector<GtkWidget*> dialogs = toplevels_of_type(GTK_TYPE_MESSAGE_DIALOG);
   EXPECT_EQ(dialogs.size(), 3u);
   for (GtkWidget* dialog : dialogs) gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
