@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -75,10 +74,8 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
       return;
     }
     mode = st.st_mode & 07777;
-    // Through a symbolic link the file it names is replaced, not the link.
-    char real[PATH_MAX];
-    if (realpath(name, real) != nullptr) target = real;
-  } else if ((target = followed(target)).empty()) {
+  }
+  if ((target = followed(target)).empty()) {
     error = errno;
     return;
   }
