@@ -54,10 +54,10 @@ const sigset_t gStartedIgnored = ignored_now();
 // it takes one whose create is still under way (forsaken) but leaves its
 // name alone, as that create may yet find the name another process's
 // file: the creator unlinks what it made itself, if the process is still
-// there when its create returns. A slot the end took is
-// never freed again. The path is written only while the slot is claimed,
-// and the end reads it only in a removing slot, so that a handler, on any
-// thread, reads a path as it stands and only calls unlink.
+// there when its create returns. A slot the end took is never freed
+// again. The path is written only while the slot is claimed, and the end
+// reads it only in a removing slot, so that a handler, on any thread,
+// reads a path as it stands and only calls unlink.
 enum : int { kFree, kClaimed, kCreating, kArmed, kRemoving, kForsaken };
 
 struct Slot

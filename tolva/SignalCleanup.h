@@ -5,11 +5,11 @@
 // a fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) at its own
 // instruction, with its own code and address, whether it would recur or
 // not; where the kernel applies no default action (the first process of a
-// PID namespace), it exits at once with 128 + the signal's number. A signal that the process inherited as ignored, or that another
-// handler already takes, is left alone. An exit that skips the destructors
-// (exit, a lost X server) removes them too. Only the process that armed a
-// removal acts on it: a child forked later leaves the parent's files
-// alone.
+// PID namespace), it exits at once with 128 + the signal's number. A
+// signal that the process inherited as ignored, or that another handler
+// already takes, is left alone. An exit that skips the destructors (exit,
+// a lost X server) removes them too. Only the process that armed a removal
+// acts on it: a child forked later leaves the parent's files alone.
 #ifndef TOLVA_SIGNALCLEANUP_H
 #define TOLVA_SIGNALCLEANUP_H
 

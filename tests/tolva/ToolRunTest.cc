@@ -421,15 +421,16 @@ std::vector<std::string> others(const std::string& folder, const std::string& ke
   return names;
 }
 
-// Whether the thread holds every one of the signals off.
-bool holds_off(const std::string& status, std::initializer_list<int> signals)
+// Whether every one of the signals is in the signal set `field` (SigBlk,
+// ShdPnd) of a thread's status file.
+bool in_set(const std::string& status, const char* field, std::initializer_list<int> signals)
 {
-  std::string text = read_file(status);
-  size_t at = text.find("SigBlk:\t");
+  const std::string text = read_file(status);
+  const size_t at = text.find(std::string(field) + ":\t");
   if (at == std::string::npos) return false;
-  const unsigned long long blocked = std::stoull(text.substr(at + 8, 16), nullptr, 16);
+  const unsigned long long set = std::stoull(text.substr(at + 8, 16), nullptr, 16);
   for (int s : signals)
-    if (!(blocked >> (s - 1) & 1)) return false;
+    if (!(set >> (s - 1) & 1)) return false;
   return true;
 }
 
@@ -614,7 +615,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
     // The thread the create is held on holds every signal that ends a
     // process: it may be kept in the kernel as long as a server likes.
     auto creator_holds_off = [&] {
-      return holds_off(tasks + "/" + read_file(shim.file("held")) + "/status", {SIGTERM, SIGHUP, SIGINT, SIGUSR1});
+      const std::string status = tasks + "/" + read_file(shim.file("held")) + "/status";
+      return in_set(status, "SigBlk", {SIGTERM, SIGHUP, SIGINT, SIGUSR1});
     };
     int status = 0, code = 0, writer = -1;
     auto made = [&] { return !others(out.path(), "out.pdb").empty(); };
@@ -668,11 +670,8 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
       case kPending:
         ASSERT_TRUE(until(noted("held")));
         kill(tool, signal);
-        EXPECT_TRUE(until([&] {
-          const std::string text = read_file("/proc/" + main + "/status");
-          const size_t at = text.find("ShdPnd:\t");
-          return at != std::string::npos && (std::stoull(text.substr(at + 8, 16), nullptr, 16) >> (signal - 1) & 1);
-        })) << "the signal did not wait for the create";
+        EXPECT_TRUE(until([&] { return in_set("/proc/" + main + "/status", "ShdPnd", {signal}); }))
+          << "the signal did not wait for the create";
         write_file(shim.file("go"), "");
         break;
       case kAsked:
