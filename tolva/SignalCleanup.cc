@@ -48,24 +48,25 @@ sigset_t ignored_now()
 // GTK or the window ignore anything themselves.
 const sigset_t gStartedIgnored = ignored_now();
 
-// A slot is claimed by one thread, which writes a fresh name into it, then
-// marks it creating while the file is made under that name, then armed.
-// The end of the run takes an armed slot (removing) and unlinks its name;
-// it takes one whose create is still under way (forsaken) but leaves its
-// name alone, as that create may yet find the name another process's
-// file: the creator unlinks what it made itself, if the process is still
-// there when its create returns. A slot the end took is never freed
-// again. The path is written only while the slot is claimed, and the end
-// reads it only in a removing slot, so that a handler, on any thread,
-// reads a path as it stands and only calls unlink.
-enum : int { kFree, kClaimed, kCreating, kArmed, kRemoving, kForsaken };
+using namespace slot;
 
+// The path is written only while the slot is claimed (the moves are in
+// the header).
 struct Slot
 {
   std::atomic<int> state{kFree};
   std::atomic<pthread_t> owner{};
   char path[PATH_MAX];
 };
+
+// Makes one move of the table, if the slot is where it starts.
+template <State From, State To>
+bool move(Slot& slot)
+{
+  static_assert(is_move(From, To), "a slot makes only the moves of its table");
+  int from = From;
+  return slot.state.compare_exchange_strong(from, To);
+}
 
 // The -o file's and the viewer's fit in the first block; every thread
 // that copies a pipe under a name holds one more for a moment. Blocks are
@@ -115,10 +116,10 @@ void remove_slot(Slot& slot, long long deadline)
       continue;
     }
     if (state == kCreating) {
-      if (slot.state.compare_exchange_strong(state, kForsaken)) return;
+      if (move<kCreating, kForsaken>(slot)) return;
       continue;
     }
-    if (state == kArmed && !slot.state.compare_exchange_strong(state, kRemoving)) continue;
+    if (state == kArmed && !move<kArmed, kRemoving>(slot)) continue;
     if (state == kArmed || state == kRemoving) unlink(slot.path);
     return;
   }
@@ -180,15 +181,13 @@ void install()
 Slot* claim()
 {
   for (Block* block = &gFirst;;) {
-    for (Slot& slot : block->slots) {
-      int free = kFree;
-      if (slot.state.compare_exchange_strong(free, kClaimed)) return &slot;
-    }
+    for (Slot& slot : block->slots)
+      if (move<kFree, kClaimed>(slot)) return &slot;
     Block* next = block->next.load();
     if (next == nullptr) {
       Block* fresh = new (std::nothrow) Block;
       if (fresh == nullptr) return nullptr;
-      fresh->slots[0].state.store(kClaimed);
+      move<kFree, kClaimed>(fresh->slots[0]);
       if (block->next.compare_exchange_strong(next, fresh)) return &fresh->slots[0];
       delete fresh;  // another thread appended one first: `next` is it
     }
@@ -219,8 +218,7 @@ void draw_name(char* letters)
 // the run before the signal that is ending it.
 [[noreturn]] void wait_for_the_end(Slot& slot)
 {
-  int creating = kCreating;
-  slot.state.compare_exchange_strong(creating, kClaimed);
+  move<kCreating, kClaimed>(slot);
   for (;;) pause();
 }
 
@@ -247,23 +245,22 @@ void* create(void* request)
     // Stored before the end is looked at, as the end does the other way
     // round: either this thread sees the end and makes nothing, or the end
     // sees the create under way and waits for it.
-    slot.state.store(kCreating);
+    move<kClaimed, kCreating>(slot);
     if (gEnding.load()) wait_for_the_end(slot);
     c.fd = open(slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     c.error = errno;
-    int creating = kCreating;
     if (c.fd >= 0) {
       slot.owner.store(c.owner);
-      if (slot.state.compare_exchange_strong(creating, kArmed)) return nullptr;
+      if (move<kCreating, kArmed>(slot)) return nullptr;
       // The end has forsaken the slot: the file is this run's to remove.
       unlink(slot.path);
       close(c.fd);
       wait_for_the_end(slot);
     }
-    if (!slot.state.compare_exchange_strong(creating, kClaimed) || gEnding.load()) wait_for_the_end(slot);
+    if (!move<kCreating, kClaimed>(slot) || gEnding.load()) wait_for_the_end(slot);
     if (c.error != EEXIST) break;
   }
-  slot.state.store(kFree);
+  move<kClaimed, kFree>(slot);
   return nullptr;
 }
 
@@ -353,8 +350,7 @@ void disarm_removal(const char* path)
     for (Slot& slot : block->slots)
       if (slot.state.load() == kArmed && pthread_equal(slot.owner.load(), self) &&
           std::strcmp(slot.path, path) == 0) {
-        int armed = kArmed;
-        slot.state.compare_exchange_strong(armed, kFree);
+        move<kArmed, kFree>(slot);
         return;
       }
 }

@@ -59,6 +59,47 @@ int make_removed_on_signal(char* pattern, int suffix = 0);
 // armed it.
 void disarm_removal(const char* path);
 
+// The life of the slot that holds one armed file, as a table: every move a
+// slot makes is one of its rows, and the code makes no other (each move is
+// checked against it where it is compiled). A slot is claimed by one
+// thread, which alone writes the file's name into it, then marks it
+// creating while a file is made under that name, then armed. The end of
+// the run takes an armed slot and unlinks its name, and reads that name
+// only then, so that a handler, on any thread, reads a name as it stands.
+// It forsakes a slot whose create is still under way when it has waited
+// long enough, and leaves that name alone, which may yet be another
+// process's file: the creator unlinks what it made itself, if the process
+// is still there when its create returns. A slot the end took, removing
+// or forsaken, is never freed again.
+namespace slot {
+
+enum State : int { kFree, kClaimed, kCreating, kArmed, kRemoving, kForsaken };
+
+struct Move
+{
+  State from, to;
+};
+
+constexpr Move kMoves[] = {
+  {kFree, kClaimed},       // a thread asks for a file
+  {kClaimed, kCreating},   // its creator, before each try, under a fresh name
+  {kCreating, kArmed},     // the creator: the file is made
+  {kCreating, kClaimed},   // the creator: the name was taken, or the end has begun
+  {kClaimed, kFree},       // the creator: no file could be made
+  {kArmed, kFree},         // disarm_removal: the file is in other hands
+  {kArmed, kRemoving},     // the end, which unlinks the file
+  {kCreating, kForsaken},  // the end, done waiting for the create
+};
+
+constexpr bool is_move(State from, State to)
+{
+  for (const Move& m : kMoves)
+    if (m.from == from && m.to == to) return true;
+  return false;
+}
+
+}  // namespace slot
+
 // Removes every armed file now, for the exits that skip destructors,
 // waiting a few hundredths of a second at most for creates under way. The
 // run is ending: a thread that asks for a file after this gets none, and
