@@ -106,17 +106,22 @@ def main():
                 shift[r] = tuple(rng.gauss(0, 1.5) for _ in range(3))
         centres.append([tuple(c + d for c, d in zip(xyz(l), shift[r])) for l, r in zip(atoms, residue_of)])
 
-    os.makedirs(args.folder, exist_ok=True)
-    for m in range(args.count):
-        centre = centres[m % args.centres]
-        R = rotation(rng)
-        t = [rng.uniform(-50, 50) for _ in range(3)]
-        lines = []
-        for line, p in zip(atoms, centre):
-            q = [c + rng.gauss(0, 0.3) for c in p]
-            lines.append(with_xyz(line, tuple(sum(R[i][j] * q[j] for j in range(3)) + t[i] for i in range(3))))
-        with open(os.path.join(args.folder, "model%05d.pdb" % m), "w") as f:
-            f.write("\n".join(lines) + "\nEND\n")
+    # A folder that cannot be made or written (a file on its path, a full
+    # disk) stops it with one line too.
+    try:
+        os.makedirs(args.folder, exist_ok=True)
+        for m in range(args.count):
+            centre = centres[m % args.centres]
+            R = rotation(rng)
+            t = [rng.uniform(-50, 50) for _ in range(3)]
+            lines = []
+            for line, p in zip(atoms, centre):
+                q = [c + rng.gauss(0, 0.3) for c in p]
+                lines.append(with_xyz(line, tuple(sum(R[i][j] * q[j] for j in range(3)) + t[i] for i in range(3))))
+            with open(os.path.join(args.folder, "model%05d.pdb" % m), "w") as f:
+                f.write("\n".join(lines) + "\nEND\n")
+    except OSError as e:
+        sys.exit("cannot write %s: %s" % (e.filename or args.folder, e.strerror or e))
 
 
 if __name__ == "__main__":
