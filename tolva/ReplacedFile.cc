@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FollowedName.h"
 #include "SignalCleanup.h"
 #include "StandIns.h"
 
@@ -22,28 +24,36 @@ mode_t creation_mask()
   return mask;
 }
 
-// The file a name leads to through its links, whether that file exists
-// yet or not, as the shell's > makes it: a link is never replaced by the
-// file it names. Empty, with errno set, when the links go round or cannot
-// be read.
-std::string followed(std::string name)
+// The temporary's name beside `name`: name.XXXXXX, the name cut short
+// where the folder's file system holds no name that long.
+std::string temporary_pattern(int folder, const std::string& name)
 {
-  for (int hop = 0; hop < 40; ++hop) {  // as many as the kernel follows
+  long longest = folder == AT_FDCWD ? pathconf(".", _PC_NAME_MAX) : fpathconf(folder, _PC_NAME_MAX);
+  if (longest <= 0) longest = NAME_MAX;
+  const size_t kept = static_cast<size_t>(longest) > 7 ? static_cast<size_t>(longest) - 7 : 1;
+  return name.substr(0, kept) + ".XXXXXX";
+}
+
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A copy of a descriptor of the process that writes to that file, so that
+// what is written through it goes on from where the run's other writes
+// there stand, as into a pipe; -1 when the process holds none.
+int writer_of(const struct stat& file)
+{
+  DIR* open = opendir("/proc/self/fd");
+  if (open == nullptr) return -1;
+  int copy = -1;
+  while (const dirent* e = copy < 0 ? readdir(open) : nullptr) {
+    char* end;
+    const long fd = std::strtol(e->d_name, &end, 10);
     struct stat st;
-    if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
-    char to[PATH_MAX];
-    const ssize_t n = readlink(name.c_str(), to, sizeof to);
-    if (n < 0) return std::string();
-    if (n == static_cast<ssize_t>(sizeof to)) {
-      errno = ENAMETOOLONG;
-      return std::string();
-    }
-    const size_t folder = name.rfind('/');
-    const std::string link(to, static_cast<size_t>(n));
-    name = link[0] == '/' || folder == std::string::npos ? link : name.substr(0, folder + 1) + link;
+    const int flags = *end == '\0' && end != e->d_name && fd != dirfd(open) ? fcntl(fd, F_GETFL) : -1;
+    if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY && fstat(fd, &st) == 0 && same_file(st, file))
+      copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
   }
-  errno = ELOOP;
-  return std::string();
+  closedir(open);
+  return copy;
 }
 
 }  // namespace
@@ -63,39 +73,48 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
     return;
   }
   struct stat st;
-  mode_t mode = 0666 & ~creation_mask();
-  if (stat(name, &st) == 0) {
-    if (!S_ISREG(st.st_mode)) {
-      path = target;
-      if (S_ISDIR(st.st_mode))
-        error = EISDIR;
-      else if (access(name, W_OK) != 0)
-        error = errno;
-      return;
-    }
-    mode = st.st_mode & 07777;
-  }
-  if ((target = followed(target)).empty()) {
-    error = errno;
+  const bool exists = stat(name, &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    path = target;
+    if (S_ISDIR(st.st_mode))
+      error = EISDIR;
+    else if (access(name, W_OK) != 0)
+      error = errno;
     return;
   }
-  std::string pattern = target + ".XXXXXX";
-  fd = make_removed_on_signal(&pattern[0]);
+  final.reset(new CFollowedName(name));
+  struct stat at;
+  const int folder = final->GetFolder();
+  const bool reached = final->GetError() == 0 &&
+                       fstatat(folder, final->GetName().c_str(), &at, AT_SYMLINK_NOFOLLOW) == 0 && exists &&
+                       same_file(at, st);
+  if (exists && !reached) {
+    // The kernel reaches a file that no name leads to (a deleted log
+    // behind /dev/stdout, a memfd): it is written in place, through the
+    // run's own descriptor of it, as a pipe is. Another process's is not
+    // the run's to write.
+    final.reset();
+    if ((fd = writer_of(st)) < 0) error = EBADF;
+    return;
+  }
+  if ((error = final->GetError()) != 0) return;
+  std::string pattern = temporary_pattern(folder, final->GetName());
+  fd = make_removed_on_signal(&pattern[0], 0, folder);
   if (fd < 0) {
     error = errno;
     return;
   }
   path = pattern;
   temporary = true;
-  if (fchmod(fd, mode) != 0) Fail();
+  if (fchmod(fd, exists ? st.st_mode & 07777 : 0666 & ~creation_mask()) != 0) Fail();
 }
 
 CReplacedFile::~CReplacedFile()
 {
   if (fd >= 0) close(fd);
   if (temporary) {
-    unlink(path.c_str());
-    disarm_removal(path.c_str());
+    unlinkat(final->GetFolder(), path.c_str(), 0);
+    disarm_removal(path.c_str(), final->GetFolder());
   }
 }
 
@@ -125,10 +144,11 @@ bool CReplacedFile::Commit()
   fd = -1;
   if (closed != 0) return Fail();
   if (!temporary) return true;
-  if (std::rename(path.c_str(), target.c_str()) != 0) return Fail();
+  const int folder = final->GetFolder();
+  if (renameat(folder, path.c_str(), folder, final->GetName().c_str()) != 0) return Fail();
   // Renamed first: a signal in between finds no file under the old name.
   temporary = false;
-  disarm_removal(path.c_str());
+  disarm_removal(path.c_str(), folder);
   return true;
 }
 

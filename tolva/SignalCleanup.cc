@@ -50,12 +50,13 @@ const sigset_t gStartedIgnored = ignored_now();
 
 using namespace slot;
 
-// The path is written only while the slot is claimed (the moves are in
-// the header).
+// The path, and the folder it is taken in, are written only while the
+// slot is claimed (the moves are in the header).
 struct Slot
 {
   std::atomic<int> state{kFree};
   std::atomic<pthread_t> owner{};
+  int folder = AT_FDCWD;
   char path[PATH_MAX];
 };
 
@@ -120,7 +121,7 @@ void remove_slot(Slot& slot, long long deadline)
       continue;
     }
     if (state == kArmed && !move<kArmed, kRemoving>(slot)) continue;
-    if (state == kArmed || state == kRemoving) unlink(slot.path);
+    if (state == kArmed || state == kRemoving) unlinkat(slot.folder, slot.path, 0);
     return;
   }
 }
@@ -247,13 +248,13 @@ void* create(void* request)
     // sees the create under way and waits for it.
     move<kClaimed, kCreating>(slot);
     if (gEnding.load()) wait_for_the_end(slot);
-    c.fd = open(slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    c.fd = openat(slot.folder, slot.path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     c.error = errno;
     if (c.fd >= 0) {
       slot.owner.store(c.owner);
       if (move<kCreating, kArmed>(slot)) return nullptr;
       // The end has forsaken the slot: the file is this run's to remove.
-      unlink(slot.path);
+      unlinkat(slot.folder, slot.path, 0);
       close(c.fd);
       wait_for_the_end(slot);
     }
@@ -312,7 +313,7 @@ void drop_handlers()
   }
 }
 
-int make_removed_on_signal(char* pattern, int suffix)
+int make_removed_on_signal(char* pattern, int suffix, int folder)
 {
   const size_t length = std::strlen(pattern);
   if (length >= PATH_MAX) {
@@ -333,6 +334,7 @@ int make_removed_on_signal(char* pattern, int suffix)
     errno = ENOMEM;
     return -1;
   }
+  slot->folder = folder;
   std::strcpy(slot->path, pattern);
   Create request{slot, slot->path + length - suffix - 6, pthread_self()};
   create_apart(request, previous);
@@ -341,14 +343,14 @@ int make_removed_on_signal(char* pattern, int suffix)
   return request.fd;
 }
 
-void disarm_removal(const char* path)
+void disarm_removal(const char* path, int folder)
 {
   // Only the caller's own slots are compared: another thread may be
   // writing a path into a slot it has just claimed.
   const pthread_t self = pthread_self();
   for (Block* block = &gFirst; block != nullptr; block = block->next.load())
     for (Slot& slot : block->slots)
-      if (slot.state.load() == kArmed && pthread_equal(slot.owner.load(), self) &&
+      if (slot.state.load() == kArmed && pthread_equal(slot.owner.load(), self) && slot.folder == folder &&
           std::strcmp(slot.path, path) == 0) {
         move<kArmed, kFree>(slot);
         return;

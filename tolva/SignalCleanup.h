@@ -14,6 +14,7 @@
 #define TOLVA_SIGNALCLEANUP_H
 
 #include <csignal>
+#include <fcntl.h>
 
 namespace tolva {
 
@@ -41,23 +42,27 @@ void drop_handlers();
 
 // Makes a new temporary file of mode 0600 (with O_CLOEXEC) from the
 // template, whose XXXXXX before the last `suffix` characters are replaced,
-// and arms its removal. The create runs on a thread of its own, so that a
-// signal ends the run whatever the create is doing, unless the kernel
-// itself keeps that thread (a FUSE server slow to answer): the end waits
-// for a create under way only briefly, then leaves its name alone, which
-// may yet turn out to be another process's file, and the run ends without
-// it, so a file that create still makes stays behind. Where no thread can
-// be started the create runs on the caller's, its signals held, and a
-// signal waits for it. Any number of files may be armed at once, from any
-// threads. Returns the descriptor, or -1 with errno set; the template
-// then holds the file's name. Once the end of the run has begun no file is
+// and arms its removal. A template that is relative is taken in `folder`,
+// a descriptor the caller keeps open while the file is armed. The create
+// runs on a thread of its own, so that a signal ends the run whatever the
+// create is doing, unless the kernel itself keeps that thread (a FUSE
+// server slow to answer): the end waits for a create under way only
+// briefly, then leaves its name alone, which may yet turn out to be
+// another process's file, and the run ends without it, so a file that
+// create still makes stays behind. Where no thread can be started the
+// create runs on the caller's, its signals held: a signal that comes to
+// that thread waits for it (at -j 1 the only thread), while one taken by
+// any other thread ends the run once the end has waited for the create,
+// and leaves its name. Any number of files may be armed at once, from any
+// threads. Returns the descriptor, or -1 with errno set; the template then
+// holds the file's name. Once the end of the run has begun no file is
 // made, and the caller waits for that end, which ends the process.
-int make_removed_on_signal(char* pattern, int suffix = 0);
+int make_removed_on_signal(char* pattern, int suffix = 0, int folder = AT_FDCWD);
 
 // The file is gone, has been put in place under another name, or is in
 // other hands: a signal no longer removes it. Called by the thread that
-// armed it.
-void disarm_removal(const char* path);
+// armed it, with the folder it was made in.
+void disarm_removal(const char* path, int folder = AT_FDCWD);
 
 // The life of the slot that holds one armed file, as a table: every move a
 // slot makes is one of its rows, and the code makes no other (each move is

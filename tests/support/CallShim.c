@@ -65,7 +65,7 @@ static void note(const char* name)
   for (long tid = syscall(SYS_gettid); tid > 0 || at == sizeof digits; tid /= 10) digits[--at] = '0' + tid % 10;
   if (syscall(SYS_write, fd, digits + at, sizeof digits - at) < 0) abort();
   close(fd);
-  syscall(SYS_renameat, AT_FDCWD, part, AT_FDCWD, path);
+  rename(part, path);
 }
 
 /* Makes SHIM_DIR/<name>, unless it is null, and waits for SHIM_DIR/<go>. */
@@ -89,7 +89,7 @@ static void fault(const char* how)
     *nowhere = 0;
 }
 
-static int create_elsewhere(const char* path, int flags, int mode)
+static int create_elsewhere(int dir, const char* path, int flags, int mode)
 {
   const int late = getenv("SHIM_LATE") != NULL;
   if (getenv("SHIM_FREEZE")) syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &frozen_at), frozen = 1;
@@ -98,14 +98,14 @@ static int create_elsewhere(const char* path, int flags, int mode)
   if (maker == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (late) hold(NULL, "go");
-    close(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+    close(syscall(SYS_openat, dir, path, flags, mode));
     note("made");
     _exit(0);
   }
   waitpid(maker, NULL, 0);
   if (!late) hold("held", "go");
   if (getenv("SHIM_TAKEN")) return errno = EEXIST, -1;
-  return syscall(SYS_openat, AT_FDCWD, path, flags & ~(O_CREAT | O_EXCL), mode);
+  return syscall(SYS_openat, dir, path, flags & ~(O_CREAT | O_EXCL), mode);
 }
 
 __attribute__((constructor)) static void no_queue(void)
@@ -134,16 +134,35 @@ static int refused(const char* path, int flags)
   return 0;
 }
 
+static int open_in(int dir, const char* path, int flags, int mode)
+{
+  const char* which = getenv("SHIM_HOLD_CREATE");
+  if (which && (flags & O_EXCL) && strstr(path, which) && !__atomic_exchange_n(&created, 1, __ATOMIC_SEQ_CST))
+    return create_elsewhere(dir, path, flags, mode);
+  return refused(path, flags) ? -1 : syscall(SYS_openat, dir, path, flags, mode);
+}
+
+static int mode_of(int flags, va_list rest)
+{
+  return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, int) : 0;
+}
+
 int open(const char* path, int flags, ...)
 {
   va_list rest;
   va_start(rest, flags);
-  int mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, int) : 0;
+  const int mode = mode_of(flags, rest);
   va_end(rest);
-  const char* which = getenv("SHIM_HOLD_CREATE");
-  if (which && (flags & O_EXCL) && strstr(path, which) && !__atomic_exchange_n(&created, 1, __ATOMIC_SEQ_CST))
-    return create_elsewhere(path, flags, mode);
-  return refused(path, flags) ? -1 : syscall(SYS_openat, AT_FDCWD, path, flags, mode);
+  return open_in(AT_FDCWD, path, flags, mode);
+}
+
+int openat(int dir, const char* path, int flags, ...)
+{
+  va_list rest;
+  va_start(rest, flags);
+  const int mode = mode_of(flags, rest);
+  va_end(rest);
+  return open_in(dir, path, flags, mode);
 }
 
 FILE* fopen(const char* path, const char* mode)
@@ -158,7 +177,7 @@ int fsync(int fd)
   return syscall(SYS_fsync, fd);
 }
 
-int unlink(const char* path)
+static int unlinked(int dir, const char* path)
 {
   sigset_t all, mask;
   sigfillset(&all);
@@ -169,7 +188,14 @@ int unlink(const char* path)
     hold("held", "go");
     pthread_sigmask(SIG_SETMASK, &mask, NULL);
   }
-  return syscall(SYS_unlinkat, AT_FDCWD, path, 0);
+  return syscall(SYS_unlinkat, dir, path, 0);
+}
+
+int unlink(const char* path) { return unlinked(AT_FDCWD, path); }
+
+int unlinkat(int dir, const char* path, int flags)
+{
+  return flags ? syscall(SYS_unlinkat, dir, path, flags) : unlinked(dir, path);
 }
 
 pid_t fork(void)

@@ -265,10 +265,20 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
   std::string throughStdin;
   for (const char* p : {"/dev/stdin@a.pdb", "/dev/stdin/", "/proc/self/fd/0/.", "/proc/self/fd/0/*.pdb"})
     throughStdin += "tolva:4.0: File " + std::string(p) + " could not be read: Bad file descriptor.\n";
+  // Runs its arguments where /proc is not mounted. The sanitizers read
+  // their options and the process's maps there: for them /proc holds the
+  // run's own entries, but for its descriptors, which no name reaches.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  const bool noProc = false;
+  write_file(dir.file("noproc"),
+    "r=" + dir.file("realproc") + "; [ -d $r/self ] || { mkdir -p $r && mount --rbind /proc $r; } || exit 1\n"
+    "mount -t tmpfs tmpfs /proc && mkdir /proc/$$ && ln -s $$ /proc/self || exit 1\n"
+    "for e in $r/$$/*; do n=${e##*/}; case $n in fd | fdinfo) continue ;; esac\n"
+    "  if [ -L $e ]; then ln -s \"$(readlink $e)\" /proc/$$/$n\n"
+    "  elif [ -d $e ]; then mkdir /proc/$$/$n && mount --bind $e /proc/$$/$n\n"
+    "  else : > /proc/$$/$n && mount --bind $e /proc/$$/$n; fi\n"
+    "done\nexec \"$@\"\n");
 #else
-  const bool noProc = true;
+  write_file(dir.file("noproc"), "mount -t tmpfs tmpfs /proc && exec \"$@\"\n");
 #endif
   const Case cases[] = {
     // By order, the residue validation leaves out leaves its own gap: the
@@ -338,15 +348,34 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // link into no folder, or round, fails as the file would, and stays.
     {"mkdir @sub && ln -s sub/new.pdb @lnk && tolva -c -o @lnk " + one + " @a.pdb >/dev/null 2>&1 && test -L @lnk && "
        "grep -c ^END @sub/new.pdb && ls @sub", 0, "^1\nnew.pdb\n$", ""},
-    {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && for l in lnk2 lnk3; do tolva -c -o @$l " +
-       one + " @fifo; test -L @$l || echo replaced; done", 0, "^$",
+    // Every name the kernel's open takes: an existing file through a link,
+    // two links, an absolute one, 40 in a row, one whose folder and text
+    // together are longer than a path (1,800 and 2,458 characters), a name
+    // whose temporary's would be too long; the links stay, no temporary.
+    {"mkdir @t && cd @t && d=$(printf %0199d 0 | tr 0 d) && f=$d/$d/$d/$d/$d/$d/$d/$d/$d && mkdir -p $f/x && "
+       "n=$(printf %0250d 0 | tr 0 n) && for e in e1 e2 abs c40 $f/deep; do echo old > $e.pdb; done && ln -s e1.pdb e1 "
+       "&& ln -s e2b e2 && ln -s e2.pdb e2b && ln -s @t/abs.pdb abs && ln -s c40.pdb l40 && for i in $(seq 39); do "
+       "ln -s l$((41 - i)) l$((40 - i)); done && ln -s $(printf 'x/../%.0s' $(seq 490))deep.pdb $f/deep && for l in "
+       "e1 e2 abs l1 $f/deep; do tolva -c -o $l " + one + " @a.pdb && test -L $l && grep -c ^END ${l%1}.pdb; done "
+       ">/dev/null 2>&1; grep -c ^END e1.pdb e2.pdb abs.pdb c40.pdb $f/deep.pdb; tolva -c -o $n " + one + " @a.pdb "
+       ">/dev/null 2>&1; grep -c ^END $n; find . -name '*.?????\?' | wc -l", 0, "^(.*:1\n){5}1\n0\n$", ""},
+    // A descriptor whose file has no name (deleted while open, a memfd)
+    // is written in place, after what it holds, and no file is made after
+    // its link's text.
+    {"exec 3>@log && echo kept >&3 && rm @log && for o in /dev/stdout /dev/fd/1 /proc/self/fd/1; do tolva -c -o $o " +
+       one + " " + example(2) + " >&3; done; grep -c -e ^END -e ^kept -e 'RMSD =' /proc/self/fd/3; python3 -c "
+       "\"import os, subprocess as s; f = os.memfd_create('m'); s.run(['$T', '-c', '-o', '/dev/fd/%d' % f, '" + one +
+       "', '" + example(2) + "'], pass_fds=[f], stdout=s.DEVNULL); print(os.pread(f, 1 << 20, 0).count(b'END   '))\"; "
+       "ls -a @ / | grep -e deleted -e memfd | wc -l", 0, "^7\n1\n0\n$", ""},
+    {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && ln -s t/l1 @l0 && for l in lnk2 lnk3 l0; "
+       "do tolva -c -o @$l " + one + " @fifo; test -L @$l || echo replaced; done", 0, "^$",
      "tolva:4.0: Cannot write alignment file @lnk2: No such file or directory.\ntolva:4.0: Cannot write alignment "
-     "file @lnk3: Too many levels of symbolic links.\n"},
+     "file @lnk3: Too many levels of symbolic links.\ntolva:4.0: Cannot write alignment file @l0: Too many levels of "
+     "symbolic links.\n"},
     // So /dev/stdout where /proc is not mounted (a private /dev and /proc).
-    {noProc ? "if unshare -rm true 2>&-; then unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && ln -s /proc/self/fd/1 "
-              "/dev/stdout && mount -t tmpfs tmpfs /proc && \"$T\" -c -o /dev/stdout " + one + " @fifo; test -L "
-              "/dev/stdout && ls /dev'; else : > @no-unshare; echo stdout; echo \"$E\" >&2; fi"
-            : "echo stdout; echo \"$E\" >&2",
+    {"if unshare -rm true 2>&-; then unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && ln -s /proc/self/fd/1 "
+     "/dev/stdout && sh @noproc \"$T\" -c -o /dev/stdout " + one + " @fifo; test -L /dev/stdout && ls /dev'; "
+     "else : > @no-unshare; echo stdout; echo \"$E\" >&2; fi",
      0, "^stdout\n$", "tolva:4.0: Cannot write alignment file /dev/stdout: No such file or directory.\n"},
     // A report that does not get through fails the run, and its -o file.
     {"tolva -o @full.pdb " + one + " @a.pdb > /dev/full", 1, "^$",
@@ -396,10 +425,10 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
      "Bad file descriptor.\n"},
     {"ln -s / @root && tolva " + one + " @root@a.pdb <&-", 0, gapped, unused("B3")},
     // Nor where /proc is not mounted (the address checker needs it).
-    {noProc ? "if unshare -rm true 2>&-; then unshare -rm sh -c 'mount -t tmpfs tmpfs /proc && \"$T\" " + one +
-       " @root@a.pdb <&- >/dev/null && \"$T\" -c -o @root@noproc.pdb " + one + " @a.pdb 2>&- >/dev/null' && grep "
-       "-c ^END @noproc.pdb; else : > @no-unshare; \"$T\" " + one + " @a.pdb >/dev/null; echo 1; fi" : "echo 1",
-     0, "^1\n$", noProc ? unused("B3") : ""},
+    {"if unshare -rm true 2>&-; then unshare -rm sh -c 'sh @noproc \"$T\" " + one + " @root@a.pdb <&- >/dev/null && "
+     "sh @noproc \"$T\" -c -o @root@noproc.pdb " + one + " @a.pdb 2>&- >/dev/null' && grep -c ^END @noproc.pdb; "
+     "else : > @no-unshare; \"$T\" " + one + " @a.pdb >/dev/null; echo 1; fi",
+     0, "^1\n$", unused("B3")},
     {"export n='-o @nonull.pdb -c " + one + " " + example(2) + " " + example(3) + "'; if unshare -rm true 2>&-; then "
      "unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && tolva $n >&-'; else : > @no-unshare; tolva $n >&-; fi", 1, "^$",
      "tolva:4.0: Cannot write standard output: Bad file descriptor.\n"},
