@@ -143,10 +143,19 @@ void remove_viewer_file(const std::string& path)
   disarm_removal(path.c_str());
 }
 
+// The first process of a PID namespace takes every process of it along
+// when it ends, the keeper too: there the viewer cannot outlive the run,
+// and the run keeps the file armed, so that its end removes it.
+bool keeps_the_file() { return getpid() == 1; }
+
 // The process that kept the viewer has ended: the file is already gone.
-void keeper_ended(GPid pid, gint /*status*/, gpointer /*data*/)
+// `data` is its name where the run kept it armed.
+void keeper_ended(GPid pid, gint /*status*/, gpointer data)
 {
   g_spawn_close_pid(pid);
+  if (data == nullptr) return;
+  disarm_removal(static_cast<char*>(data));
+  g_free(data);
 }
 
 // The signals a terminal sends to the whole group.
@@ -231,7 +240,8 @@ void launch_viewer(const std::string& path)
   int e = errno;
   if (keeper == 0) keep_viewer(args, path.c_str(), report[1], mask);
   // From here the keeper removes the file, whatever becomes of the tool.
-  if (keeper > 0) disarm_removal(path.c_str());
+  const bool kept = keeps_the_file();
+  if (keeper > 0 && !kept) disarm_removal(path.c_str());
   pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   close(report[1]);
   if (keeper < 0) {
@@ -248,10 +258,11 @@ void launch_viewer(const std::string& path)
     // The keeper has removed the file, or is about to: wait for it.
     while (waitpid(keeper, nullptr, 0) < 0 && errno == EINTR) {
     }
+    if (kept) disarm_removal(path.c_str());
     cannot_start(e);
     return;
   }
-  g_child_watch_add(keeper, keeper_ended, nullptr);
+  g_child_watch_add(keeper, keeper_ended, kept ? g_strdup(path.c_str()) : nullptr);
 }
 
 }  // namespace

@@ -139,19 +139,30 @@ void remove_armed_files()
 
 namespace {
 
+// A fault the kernel raised at an instruction that runs again when the
+// handler returns. The kernel forces such a fault on the process, with
+// the default action, also on the first process of a PID namespace: there
+// it is the one signal that ends the run as it ends any other. A trap and
+// a seccomp SIGSYS resume past their instruction, so they do not recur.
+bool recurs(int signal, const siginfo_t* info)
+{
+  return info != nullptr && info->si_code > 0 &&
+         (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL);
+}
+
 // The signal is queued again to this thread, with its own information,
 // and held until the handler returns: it then ends the run with its
 // default action, a fault at the instruction that made it, with its own
 // code and address in the core, whether that instruction would fault again
 // or not. When it cannot be queued (a full queue of real-time signals) a
-// plain one is sent. The first process of a PID namespace would take it
-// only to drop it, as no default action ends that process: it ends at
-// once, with the status a shell gives that signal.
+// plain one is sent. The first process of a PID namespace drops every
+// signal queued so, as no default action ends that process: unless the
+// fault recurs, it ends at once, with the status a shell gives the signal.
 void remove_and_die(int signal, siginfo_t* info, void*)
 {
   const int saved = errno;
   remove_armed_files();
-  if (getpid() == 1) _exit(128 + signal);
+  if (getpid() == 1 && !recurs(signal, info)) _exit(128 + signal);
   struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
   sigaction(signal, &fallback, nullptr);

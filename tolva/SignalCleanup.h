@@ -4,8 +4,10 @@
 // removes them, then the run dies of that signal with its default action,
 // a fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the kernel) at its own
 // instruction, with its own code and address, whether it would recur or
-// not; where the kernel applies no default action (the first process of a
-// PID namespace), it exits at once with 128 + the signal's number. A
+// not. The first process of a PID namespace takes a signal's default
+// action only from a fault the kernel forces, one that recurs at its
+// instruction: there such a fault ends the run so too, with its core, and
+// every other signal ends it at once, with 128 + the signal's number. A
 // signal that the process inherited as ignored, or that another handler
 // already takes, is left alone. An exit that skips the destructors (exit,
 // a lost X server) removes them too. Only the process that armed a removal
@@ -24,9 +26,11 @@ namespace tolva {
 const sigset_t& handled_signals();
 
 // The first process of a PID namespace (a container's, run without an
-// init) is never ended by a signal's default action: there the handlers
-// are installed from the start, so that every handled signal ends the
-// run, with the status a shell gives it, whether a file is armed or not.
+// init) is ended by no signal's default action but a forced fault's: there
+// the handlers are installed from the start, so that every handled signal
+// ends the run, whether a file is armed or not. What comes before they are
+// (the run's first hundredths of a second), and signals 32 and 33, which
+// the C library keeps, the kernel drops there, as for any program.
 void handle_signals_as_first_process();
 
 // Holds the handled signals off on the calling thread; its mask before

@@ -74,11 +74,14 @@ bool eventually(const std::function<bool()>& done, int milliseconds = kPatienceS
 class RunningTool
 {
 public:
+  // `wrapper` runs the tool (unshare).
   RunningTool(const TempDir& dir, std::vector<std::string> args,
-              const std::vector<std::pair<std::string, std::string>>& env = {}, const std::vector<int>& ignored = {})
+              const std::vector<std::pair<std::string, std::string>>& env = {}, const std::vector<int>& ignored = {},
+              const std::vector<std::string>& wrapper = {})
     : outPath(dir.file("tool.out")), errPath(dir.file("tool.err"))
   {
     args.insert(args.begin(), TOLVA_BINARY);
+    args.insert(args.begin(), wrapper.begin(), wrapper.end());
     child = fork();
     if (child == 0) {
       setpgid(0, 0);
@@ -391,6 +394,36 @@ TEST_F(ViewerTool, ASignalWhileTheViewersFileIsWrittenLeavesNothing)
     EXPECT_EQ(listing().empty(), signal != SIGUSR1) << signal << ": " << listing();
     write_file(shim.file("end"), "");
     EXPECT_TRUE(eventually([&] { return listing().empty(); })) << signal;
+  }
+}
+
+TEST_F(ViewerTool, AsTheFirstProcessOfAPidNamespaceTheRunTakesTheViewersFileAlong)
+{
+  // There the run's end ends the keeper too: Ctrl+Q, or a TERM, while the
+  // viewer is open leaves no file.
+  if (run_program("/usr/bin/unshare", {"-pf", "--mount-proc", "true"}).status != 0)
+    GTEST_SKIP() << "unshare -p is refused here";
+  for (int signal : {0, SIGTERM}) {
+    TempDir bin, tmp;
+    write_file(bin.file("xterm"), "#!/bin/sh\n: > " + dir.file("shown") + "; exec sleep 600\n");
+    chmod(bin.file("xterm").c_str(), 0755);
+    unlink(dir.file("shown").c_str());
+    RunningTool tool(dir, {example(1), example(2), example(3)},
+                     {{"PATH", bin.path() + ":" + std::getenv("PATH")}, {"TMPDIR", tmp.path()}}, {},
+                     {"/usr/bin/unshare", "-pf", "--kill-child", "--mount-proc"});
+    std::string window = xdo({"search", "--sync", "--onlyvisible", "--name", "^Tolva \\(gtk version\\)$"});
+    ASSERT_FALSE(window.empty()) << tool.err();
+    click_at(window, kRoot, "2");
+    ASSERT_TRUE(eventually([&] { return is_file(dir.file("shown")); }));
+    EXPECT_FALSE(run_program("/bin/ls", {tmp.path()}).out.empty());
+    if (signal != 0) {
+      kill(std::stoi(tool.children()), signal);
+    } else {
+      xdo({"windowfocus", "--sync", window});
+      xdo({"key", "ctrl+q"});
+    }
+    EXPECT_EQ(tool.wait_for_exit(), signal != 0 ? 128 + signal : 0);
+    EXPECT_EQ(run_program("/bin/ls", {tmp.path()}).out, "") << signal;
   }
 }
 
