@@ -30,14 +30,19 @@ TEST(SignalCleanup, OnlyTheTemplatesSixLettersAreReplaced)
   }
   EXPECT_EQ(testing_support::run_program("/bin/ls", {"-A", dir.path()}).out, "");
   // Good ones, filled from eight threads at once (each create on a thread
-  // of its own): distinct files, the rest of each template kept.
+  // of its own): distinct files, the rest of each template kept. Each
+  // thread disarms its own, as only the thread that armed a file can.
   std::vector<std::string> made(8);
   std::vector<std::thread> threads;
   for (size_t k = 0; k < made.size(); ++k)
     threads.emplace_back([&made, &out, k] {
       std::string pattern = out + "XXXXXX" + (k % 2 ? ".pdb" : "");
       const int fd = tolva::make_removed_on_signal(&pattern[0], k % 2 ? 4 : 0);
-      if (fd >= 0) close(fd), made[k] = pattern;
+      if (fd < 0) return;
+      close(fd);
+      made[k] = pattern;
+      unlink(pattern.c_str());
+      tolva::disarm_removal(pattern.c_str());
     });
   for (std::thread& t : threads) t.join();
   std::set<std::string> names;
@@ -47,8 +52,6 @@ TEST(SignalCleanup, OnlyTheTemplatesSixLettersAreReplaced)
     EXPECT_NE(made[k].substr(out.size(), 6), "XXXXXX") << made[k];
     EXPECT_EQ(made[k].substr(out.size() + 6), k % 2 ? ".pdb" : "") << made[k];
     names.insert(made[k]);
-    unlink(made[k].c_str());
-    tolva::disarm_removal(made[k].c_str());
   }
   EXPECT_EQ(names.size(), made.size());
 }
