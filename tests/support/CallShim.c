@@ -1,6 +1,7 @@
 /* Preloaded into the tool by the tests, to reach a moment no timing could.
  * SHIM_FAULT_FSYNC: fsync (the -o file's, still armed) faults: =accerr, a
- * read of a page the next unlink makes readable; =fpe, a SIGFPE the process
+ * read of a page the next unlink makes readable; =bus, a read of a mapped
+ * page past its file's end; =fpe, a SIGFPE the process
  * queues itself, as SHIM_FAULT_TMPFILE=fpe at an O_TMPFILE open; else a
  * write at address 16. The first unlink of a path holding SHIM_HOLD_UNLINK
  * (its signals held), the first fork's parent (SHIM_HOLD_FORK=1), or the
@@ -85,6 +86,8 @@ static void fault(const char* how)
     syscall(SYS_rt_tgsigqueueinfo, getpid(), syscall(SYS_gettid), SIGFPE, &info);
   else if (how && !strcmp(how, "accerr"))
     (void)*(page = mmap(NULL, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  else if (how && !strcmp(how, "bus"))
+    (void)*(volatile char*)mmap(NULL, 4096, PROT_READ, MAP_SHARED, memfd_create("empty", 0), 0);
   else if (how)
     *nowhere = 0;
 }

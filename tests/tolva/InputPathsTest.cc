@@ -360,13 +360,15 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
        ">/dev/null 2>&1; grep -c ^END e1.pdb e2.pdb abs.pdb c40.pdb $f/deep.pdb; tolva -c -o $n " + one + " @a.pdb "
        ">/dev/null 2>&1; grep -c ^END $n; find . -name '*.?????\?' | wc -l", 0, "^(.*:1\n){5}1\n0\n$", ""},
     // A descriptor whose file has no name (deleted while open, a memfd)
-    // is written in place, after what it holds, and no file is made after
-    // its link's text.
+    // is written through the run's own, as a pipe is, and no file is made
+    // after its link's text; another process's is refused.
     {"exec 3>@log && echo kept >&3 && rm @log && for o in /dev/stdout /dev/fd/1 /proc/self/fd/1; do tolva -c -o $o " +
        one + " " + example(2) + " >&3; done; grep -c -e ^END -e ^kept -e 'RMSD =' /proc/self/fd/3; python3 -c "
        "\"import os, subprocess as s; f = os.memfd_create('m'); s.run(['$T', '-c', '-o', '/dev/fd/%d' % f, '" + one +
        "', '" + example(2) + "'], pass_fds=[f], stdout=s.DEVNULL); print(os.pread(f, 1 << 20, 0).count(b'END   '))\"; "
-       "ls -a @ / | grep -e deleted -e memfd | wc -l", 0, "^7\n1\n0\n$", ""},
+       "ls -a @ / | grep -e deleted -e memfd | wc -l; exec 4>@log && rm @log && tolva -o /proc/$$/fd/4 " + one + " @fifo "
+       "4>&- 2>&1 | sed s/$$/PID/", 0, "^7\n1\n0\ntolva:4.0: Cannot write alignment file /proc/PID/fd/4: Bad file "
+       "descriptor\\.\n$", ""},
     {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && ln -s t/l1 @l0 && for l in lnk2 lnk3 l0; "
        "do tolva -c -o @$l " + one + " @fifo; test -L @$l || echo replaced; done", 0, "^$",
      "tolva:4.0: Cannot write alignment file @lnk2: No such file or directory.\ntolva:4.0: Cannot write alignment "

@@ -499,6 +499,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
                       {0, kWindow, {}}, {SIGRTMIN + 4, kWritten, {written, "SHIM_NO_QUEUE=1"}},
                       {SIGSEGV, kNone, {"SHIM_FAULT_FSYNC=1"}, SEGV_MAPERR},
                       {SIGSEGV, kNone, {"SHIM_FAULT_FSYNC=accerr"}, SEGV_ACCERR},
+                      {SIGBUS, kNone, {"SHIM_FAULT_FSYNC=bus"}, BUS_ADRERR},
                       {SIGFPE, kNone, {"SHIM_FAULT_FSYNC=fpe"}, FPE_INTDIV},
                       {SIGFPE, kNone, {named, "SHIM_FAULT_TMPFILE=fpe"}}, {SIGUSR1, kSecond, {out_held}},
                       {SIGTERM, kHeld, {named, copy_held}},
@@ -511,6 +512,7 @@ TEST(ToolRun, SignalWhileTheAlignedFileIsWrittenLeavesNothingBehind)
                       {SIGTERM, kWritten, {written}, 0, false, false, true},
                       {SIGHUP, kHeld, {named, copy_held}, 0, false, false, true},
                       {SIGSEGV, kNone, {"SHIM_FAULT_FSYNC=1"}, 0, false, false, true},
+                      {SIGBUS, kNone, {"SHIM_FAULT_FSYNC=bus"}, 0, false, false, true},
                       {SIGSEGV, kWritten, {written}, 0, false, false, true},
                       {SIGTERM, kWritten, {"SHIM_HOLD_WRITE=/dev/null"}, 0, false, false, true, true}};
   TempDir out, shim;
