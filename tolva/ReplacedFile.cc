@@ -38,21 +38,25 @@ bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == 
 
 // A copy of a descriptor of the process that writes to that file, so that
 // what is written through it goes on from where the run's other writes
-// there stand, as into a pipe; -1 when the process holds none.
+// there stand, as into a pipe; -1 with errno set, EBADF where the process
+// holds none.
 int writer_of(const struct stat& file)
 {
   DIR* open = opendir("/proc/self/fd");
   if (open == nullptr) return -1;
-  int copy = -1;
-  while (const dirent* e = copy < 0 ? readdir(open) : nullptr) {
+  int copy = -1, error = EBADF;
+  while (const dirent* e = error == EBADF ? readdir(open) : nullptr) {
     char* end;
     const long fd = std::strtol(e->d_name, &end, 10);
     struct stat st;
     const int flags = *end == '\0' && end != e->d_name && fd != dirfd(open) ? fcntl(fd, F_GETFL) : -1;
-    if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY && fstat(fd, &st) == 0 && same_file(st, file))
+    if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY && fstat(fd, &st) == 0 && same_file(st, file)) {
       copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+      error = copy < 0 ? errno : 0;
+    }
   }
   closedir(open);
+  errno = error;
   return copy;
 }
 
@@ -85,16 +89,15 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
   final.reset(new CFollowedName(name));
   struct stat at;
   const int folder = final->GetFolder();
-  const bool reached = final->GetError() == 0 &&
-                       fstatat(folder, final->GetName().c_str(), &at, AT_SYMLINK_NOFOLLOW) == 0 && exists &&
-                       same_file(at, st);
+  const bool reached = exists && final->GetError() == 0 &&
+                       fstatat(folder, final->GetName().c_str(), &at, AT_SYMLINK_NOFOLLOW) == 0 && same_file(at, st);
   if (exists && !reached) {
     // The kernel reaches a file that no name leads to (a deleted log
     // behind /dev/stdout, a memfd): it is written in place, through the
     // run's own descriptor of it, as a pipe is. Another process's is not
     // the run's to write.
     final.reset();
-    if ((fd = writer_of(st)) < 0) error = EBADF;
+    if ((fd = writer_of(st)) < 0) error = errno;
     return;
   }
   if ((error = final->GetError()) != 0) return;

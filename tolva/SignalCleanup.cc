@@ -139,11 +139,11 @@ void remove_armed_files()
 
 namespace {
 
-// A fault the kernel raised at an instruction that runs again when the
-// handler returns. The kernel forces such a fault on the process, with
-// the default action, also on the first process of a PID namespace: there
-// it is the one signal that ends the run as it ends any other. A trap and
-// a seccomp SIGSYS resume past their instruction, so they do not recur.
+// A fault the kernel raised at an instruction, which runs again once the
+// handler returns: the kernel then forces the fault on the process with
+// its default action, also on the first process of a PID namespace, which
+// no signal sent ends. A trap and a seccomp SIGSYS resume past their
+// instruction, so they do not recur.
 bool recurs(int signal, const siginfo_t* info)
 {
   return info != nullptr && info->si_code > 0 &&
