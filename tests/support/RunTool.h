@@ -39,7 +39,8 @@ inline std::vector<std::pair<std::string, std::string>> shim_environment(const s
   const char* asan = std::getenv("ASAN_OPTIONS");
   return {{"LD_PRELOAD", TOLVA_CALL_SHIM}, {"SHIM_DIR", folder},
           {"ASAN_OPTIONS",
-           std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0:handle_segv=0:handle_sigfpe=0"}};
+           std::string(asan != nullptr ? asan : "") +
+             ":verify_asan_link_order=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0"}};
 }
 #endif
 
