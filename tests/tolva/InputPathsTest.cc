@@ -364,11 +364,11 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
     // after its link's text; another process's is refused.
     {"exec 3>@log && echo kept >&3 && rm @log && for o in /dev/stdout /dev/fd/1 /proc/self/fd/1; do tolva -c -o $o " +
        one + " " + example(2) + " >&3; done; grep -c -e ^END -e ^kept -e 'RMSD =' /proc/self/fd/3; python3 -c "
-       "\"import os, subprocess as s; f = os.memfd_create('m'); s.run(['$T', '-c', '-o', '/dev/fd/%d' % f, '" + one +
-       "', '" + example(2) + "'], pass_fds=[f], stdout=s.DEVNULL); print(os.pread(f, 1 << 20, 0).count(b'END   '))\"; "
-       "ls -a @ / | grep -e deleted -e memfd | wc -l; exec 4>@log && rm @log && tolva -o /proc/$$/fd/4 " + one + " @fifo "
-       "4>&- 2>&1 | sed s/$$/PID/", 0, "^7\n1\n0\ntolva:4.0: Cannot write alignment file /proc/PID/fd/4: Bad file "
-       "descriptor\\.\n$", ""},
+       "\"import os, subprocess as s; f = os.memfd_create('tolva-row'); s.run(['$T', '-c', '-o', '/dev/fd/%d' % f, '" +
+       one + "', '" + example(2) + "'], pass_fds=[f], stdout=s.DEVNULL); print(os.pread(f, 1 << 20, 0).count(b'END "
+       "  '))\"; ls -a @ / | grep -e 'log (deleted)' -e memfd:tolva-row | wc -l; exec 4>@log && rm @log && tolva -o "
+       "/proc/$$/fd/4 " + one + " @fifo 4>&- 2>&1 | sed s/$$/PID/",
+     0, "^7\n1\n0\ntolva:4.0: Cannot write alignment file /proc/PID/fd/4: Bad file descriptor\\.\n$", ""},
     {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && ln -s t/l1 @l0 && for l in lnk2 lnk3 l0; "
        "do tolva -c -o @$l " + one + " @fifo; test -L @$l || echo replaced; done", 0, "^$",
      "tolva:4.0: Cannot write alignment file @lnk2: No such file or directory.\ntolva:4.0: Cannot write alignment "
