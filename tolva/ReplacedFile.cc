@@ -76,8 +76,14 @@ CReplacedFile::CReplacedFile(const char* name) : target(name), fd(-1), error(0),
     error = EBADF;
     return;
   }
+  // The kernel judges the name: its links, all told, and their lengths.
+  // A name of nothing yet is followed below to where the file goes.
   struct stat st;
   const bool exists = stat(name, &st) == 0;
+  if (!exists && errno != ENOENT) {
+    error = errno;
+    return;
+  }
   if (exists && !S_ISREG(st.st_mode)) {
     path = target;
     if (S_ISDIR(st.st_mode))

@@ -369,11 +369,13 @@ TEST(ToolInputs, ReadOrRefusedAsFromOneThreadAndOneFile)
        "  '))\"; ls -a @ / | grep -e 'log (deleted)' -e memfd:tolva-row | wc -l; exec 4>@log && rm @log && tolva -o "
        "/proc/$$/fd/4 " + one + " @fifo 4>&- 2>&1 | sed s/$$/PID/",
      0, "^7\n1\n0\ntolva:4.0: Cannot write alignment file /proc/PID/fd/4: Bad file descriptor\\.\n$", ""},
-    {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && ln -s t/l1 @l0 && for l in lnk2 lnk3 l0; "
-       "do tolva -c -o @$l " + one + " @fifo; test -L @$l || echo replaced; done", 0, "^$",
+    // Nor 41 links, also where one of them is a folder's.
+    {"ln -s nosuch/new.pdb @lnk2 && ln -s lnk3 @lnk4 && ln -s lnk4 @lnk3 && ln -s t/l1 @l0 && ln -s t @td && ln -s "
+       "td/l2 @ld && for l in lnk2 lnk3 l0 ld; do tolva -c -o @$l " + one + " @fifo; test -L @$l || echo replaced; "
+       "done", 0, "^$",
      "tolva:4.0: Cannot write alignment file @lnk2: No such file or directory.\ntolva:4.0: Cannot write alignment "
      "file @lnk3: Too many levels of symbolic links.\ntolva:4.0: Cannot write alignment file @l0: Too many levels of "
-     "symbolic links.\n"},
+     "symbolic links.\ntolva:4.0: Cannot write alignment file @ld: Too many levels of symbolic links.\n"},
     // So /dev/stdout where /proc is not mounted (a private /dev and /proc).
     {"if unshare -rm true 2>&-; then unshare -rm sh -c 'mount -t tmpfs tmpfs /dev && ln -s /proc/self/fd/1 "
      "/dev/stdout && sh @noproc \"$T\" -c -o /dev/stdout " + one + " @fifo; test -L /dev/stdout && ls /dev'; "
